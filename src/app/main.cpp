@@ -1,0 +1,36 @@
+// orva-control: remote control for the QLN40/QLN45/QLN50 projectors over
+// RS-232C.
+#include "app/program.h"
+#include "app/qt_shell.h"
+#include "link/qt_serial_port.h"
+#include "link/qt_timer.h"
+#include "panel/qt_main_window.h"
+#include "settings/port_map.h"
+#include "settings/qt_settings_store.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("ORVA");
+    QApplication::setApplicationName("orva-control");
+    QApplication::setApplicationDisplayName("ORVA QLN Control");
+    QApplication::setWindowIcon(QIcon::fromTheme("orva-control"));
+    // The program ends with its main window, not with the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    orva::QtSettingsStore store;
+    orva::QtSerialPort port([&store](int n) { return orva::devicePathForPort(n, store); });
+    orva::QtTimer timer1;
+    orva::QtTimer timer2;
+    orva::QtTimer timer4;
+    orva::QtMainWindow window;
+    orva::QtShell shell(window);
+    orva::Program program(port, store, timer1, timer2, timer4, window, shell);
+    window.bind(program.panel());
+    window.setCloseHandler([&program] { program.mainWindowClosed(); });
+
+    program.formLoad();
+    return app.exec();
+}

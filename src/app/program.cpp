@@ -1,0 +1,142 @@
+#include "app/program.h"
+
+#include "panel/panel_table.h"
+#include "reference/reference_window.h"
+
+namespace orva {
+
+Program::Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2,
+                 Timer& timer4, MainView& mainView, Shell& shell)
+    : port_(port), store_(store), shell_(shell), link_(port, timer2, timer4, mainView),
+      panel_(link_, timer1, mainView, *this), mainView_(mainView)
+{
+    timer1.setInterval(kDesignRepeatMs);
+    timer2.setInterval(kDesignReplyMs);
+    timer4.setInterval(kDesignClearMs);
+}
+
+Program::~Program() = default;
+
+void Program::formLoad()
+{
+    panel_.setOuterHeight(kCollapsedHeight);
+
+    choice_.portNumber = storedPortNumber(store_);
+    if (!isUsablePort(choice_.portNumber)) {
+        showPortDialog(true);
+        return;
+    }
+    choice_.baudCode = storedBaudCode(store_);
+    port_.setSettings(lineSettings(choice_.baudCode));
+    if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {
+        showPortDialog(true);
+        return;
+    }
+    link_.replyTimer().setInterval(kStartReplyMs);
+    link_.clearTimer().setInterval(kStartClearMs);
+
+    const Shell::Size screen = shell_.screenTwips();
+    const auto left = static_cast<float>((screen.width - shell_.mainOuterWidthTwips()) / 2);
+    const auto top = static_cast<float>((screen.height - kCollapsedHeight) / 2 - kAboveCentreTwips);
+    shell_.moveMainWindow(left, top);
+
+    panel_.resetRepeatCode();
+    link_.resetTransaction();
+    link_.portOpened();
+    shell_.showMainWindow(); // the start-up window shows when start-up ends
+}
+
+void Program::queryUnload()
+{
+    if (port_.isOpen())
+        port_.close();
+}
+
+void Program::mainWindowClosed()
+{
+    endProgram();
+}
+
+void Program::endProgram()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    queryUnload();
+    shell_.quit();
+}
+
+void Program::openPortDialogFromPanel()
+{
+    if (port_.isOpen())
+        port_.close();
+    choice_.previousPortNumber = choice_.portNumber;
+    choice_.previousBaudCode = choice_.baudCode;
+    showPortDialog(false);
+}
+
+void Program::showPortDialog(bool modal)
+{
+    if (portDialog_) {
+        shell_.raisePortDialogWindow();
+        return;
+    }
+    retiredDialog_.reset();
+    dialogFromStartUp_ = modal;
+    portDialog_ = std::make_unique<PortDialog>(choice_, port_, store_, *this);
+    portDialog_->attach(shell_.createPortDialogWindow(*portDialog_));
+    portDialog_->load();
+    shell_.showPortDialogWindow(modal);
+}
+
+void Program::showMainWindow()
+{
+    shell_.showMainWindow();
+}
+
+void Program::portOpened()
+{
+    link_.portOpened();
+}
+
+void Program::portDialogClosed()
+{
+    // Called from inside the dialog's own handler: keep it alive until the
+    // next dialog replaces it.
+    retiredDialog_ = std::move(portDialog_);
+    // Start-up waited for this dialog; however it ended, start-up is over
+    // now and the main window shows (with the port closed, if it was closed
+    // through the window system).
+    if (dialogFromStartUp_) {
+        dialogFromStartUp_ = false;
+        shell_.showMainWindow();
+    }
+}
+
+void Program::openCommandTable()
+{
+    mainView_.setControlVisible("Frame15", false);
+    link_.replyTimer().setInterval(kDesignReplyMs);
+    link_.clearTimer().setInterval(kDesignClearMs);
+    if (!reference_) {
+        retiredReference_.reset();
+        reference_ = std::make_unique<ReferenceWindow>(link_);
+        reference_->attach(shell_.createReferenceWindow(*reference_));
+        reference_->setCloseHandler([this] { referenceClosed(); });
+        reference_->load();
+    }
+    shell_.showReferenceWindow();
+}
+
+void Program::referenceClosed()
+{
+    // Called from inside the window's own handler: keep it until the next
+    // opening creates a new one.
+    retiredReference_ = std::move(reference_);
+    shell_.showMainWindow();
+    mainView_.setControlVisible("Frame15", true);
+    link_.replyTimer().setInterval(kStartReplyMs);
+    link_.clearTimer().setInterval(kStartClearMs);
+}
+
+} // namespace orva

@@ -1,0 +1,89 @@
+#include "app/qt_shell.h"
+
+#include "panel/qt_main_window.h"
+#include "reference/qt_reference_window.h"
+#include "settings/qt_port_dialog.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace orva {
+namespace {
+constexpr double kTwipsPerPixel = 15.0;
+}
+
+Shell::Size QtShell::screenTwips() const
+{
+    const QScreen* screen = main_.screen() ? main_.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QRect r = screen->geometry();
+    return {r.width() * kTwipsPerPixel, r.height() * kTwipsPerPixel};
+}
+
+double QtShell::mainOuterWidthTwips() const
+{
+    return main_.outerWidthTwips();
+}
+
+void QtShell::moveMainWindow(double leftTwips, double topTwips)
+{
+    main_.move(static_cast<int>(leftTwips / kTwipsPerPixel), static_cast<int>(topTwips / kTwipsPerPixel));
+}
+
+void QtShell::showMainWindow()
+{
+    main_.show();
+    main_.raise();
+}
+
+PortDialogView& QtShell::createPortDialogWindow(PortDialog& dialog)
+{
+    dialog_ = new QtPortDialog(dialog);
+    return *dialog_;
+}
+
+void QtShell::showPortDialogWindow(bool modal)
+{
+    if (!dialog_)
+        return;
+    dialog_->setWindowModality(modal ? Qt::ApplicationModal : Qt::NonModal);
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+}
+
+void QtShell::raisePortDialogWindow()
+{
+    if (dialog_) {
+        dialog_->raise();
+        dialog_->activateWindow();
+    }
+}
+
+ReferenceView& QtShell::createReferenceWindow(ReferenceWindow& window)
+{
+    reference_ = new QtReferenceWindow(window);
+    return *reference_;
+}
+
+void QtShell::showReferenceWindow()
+{
+    if (reference_) {
+        reference_->show();
+        reference_->raise();
+        reference_->activateWindow();
+    }
+}
+
+void QtShell::quit()
+{
+    if (dialog_)
+        dialog_->hide();
+    if (reference_)
+        reference_->hide();
+    QApplication::quit();
+}
+
+} // namespace orva

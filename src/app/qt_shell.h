@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/program.h"
+
+#include <QPointer>
+
+class QWidget;
+
+namespace orva {
+
+class QtMainWindow;
+class QtPortDialog;
+class QtReferenceWindow;
+
+// The window system for the program: screen, main window, the port dialog
+// and the reference window (each created anew at its next showing).
+class QtShell : public Shell {
+public:
+    explicit QtShell(QtMainWindow& main) : main_(main) {}
+
+    Size screenTwips() const override;
+    double mainOuterWidthTwips() const override;
+    void moveMainWindow(double leftTwips, double topTwips) override;
+    void showMainWindow() override;
+
+    PortDialogView& createPortDialogWindow(PortDialog& dialog) override;
+    void showPortDialogWindow(bool modal) override;
+    void raisePortDialogWindow() override;
+
+    ReferenceView& createReferenceWindow(ReferenceWindow& window) override;
+    void showReferenceWindow() override;
+
+    void quit() override;
+
+    QtPortDialog* portDialogWindow() const { return dialog_.data(); }
+    QtReferenceWindow* referenceWindow() const { return reference_.data(); }
+
+private:
+    QtMainWindow& main_;
+    QPointer<QtPortDialog> dialog_;
+    QPointer<QtReferenceWindow> reference_;
+};
+
+} // namespace orva

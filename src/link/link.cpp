@@ -1,0 +1,182 @@
+#include "link/link.h"
+
+#include "link/decode.h"
+
+#include <utility>
+
+namespace orva {
+
+Link::Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view)
+    : port_(port), replyTimer_(replyTimer), clearTimer_(clearTimer), view_(view)
+{
+    port_.setListener(this);
+    replyTimer_.setHandler([this] { replyTimeout(); });
+    clearTimer_.setHandler([this] { clearMonitor(); });
+}
+
+void Link::hyouji(const std::string& text, int mode)
+{
+    if (mode == kModeSend) {
+        // A frame that cannot go out is still shown, so the operator sees
+        // what was meant; the notice says why nothing left.
+        if (!port_.isOpen()) {
+            setNotice("Not sent: the port is closed. Press COM to choose a port.");
+        } else if (!port_.write(text)) {
+            setNotice("Not sent: " + port_.errorText());
+        } else if (!notice_.empty()) {
+            setNotice({});
+        }
+        setReceived({});
+        clearBuffer();
+        RenderedLine r = renderMonitorLine(text);
+        showLegends(r);
+        setSent(std::move(r.line));
+        replyTimer_.setEnabled(true);
+        awaiting_ = 1;
+        clearTimer_.setEnabled(true);
+        return;
+    }
+
+    RenderedLine r = renderMonitorLine(text);
+    showLegends(r);
+    setReceived(std::move(r.line));
+    if (auto words = decodeReply(receivedLine_, text.size(), panelCommand_, status_))
+        setStatus(std::move(*words));
+}
+
+void Link::showReceivedBuffer()
+{
+    showLegends(bufferRendering_);
+    setReceived(bufferRendering_.line);
+    if (auto words = decodeReply(receivedLine_, buffer_.size(), panelCommand_, status_))
+        setStatus(std::move(*words));
+}
+
+void Link::onComm(int event)
+{
+    if (event != kCommEventReceive)
+        return;
+    std::string piece = port_.read();
+    if (piece.empty())
+        return; // nothing was waiting after all: nothing new to show or decode
+    awaiting_ = 0;
+
+    const std::size_t room = kBufferLimit - buffer_.size();
+    if (piece.size() > room) {
+        dropped_ += piece.size() - room;
+        piece.resize(room);
+        setNotice("Receive buffer full: characters beyond 32766 are dropped until the next send.");
+        if (piece.empty())
+            return;
+    }
+    const std::size_t before = buffer_.size();
+    buffer_ += piece;
+    // The same as hyouji(buffer_, kModeReceived), but the rendering of the
+    // buffer grows by the new piece instead of starting over each time.
+    appendMonitorTokens(bufferRendering_, std::string_view(buffer_).substr(before));
+    showReceivedBuffer();
+}
+
+void Link::onPortLost(const std::string& why)
+{
+    setNotice("Port lost: " + why + ". Press COM to reopen it.");
+}
+
+void Link::replyTimeout()
+{
+    if (awaiting_ == 1)
+        setReceived(" X X X X");
+    replyTimer_.setEnabled(false);
+    hideLegends();
+    clearBuffer();
+    awaiting_ = 0;
+}
+
+void Link::clearMonitor()
+{
+    setSent({});
+    setReceived({});
+    setStatus({});
+    clearTimer_.setEnabled(false);
+}
+
+void Link::resetTransaction()
+{
+    awaiting_ = 0;
+    clearBuffer();
+}
+
+void Link::clearMonitorLines()
+{
+    setSent({});
+    setReceived({});
+}
+
+void Link::clearBuffer()
+{
+    buffer_.clear();
+    bufferRendering_ = RenderedLine{" ", false, false};
+}
+
+void Link::portOpened()
+{
+    setNotice({});
+}
+
+void Link::setSent(std::string text)
+{
+    if (text == sentLine_)
+        return;
+    sentLine_ = std::move(text);
+    view_.setCaption(monitor::kSentLine, sentLine_);
+}
+
+void Link::setReceived(std::string text)
+{
+    if (text == receivedLine_)
+        return;
+    receivedLine_ = std::move(text);
+    view_.setCaption(monitor::kReceivedLine, receivedLine_);
+}
+
+void Link::setStatus(std::string text)
+{
+    if (text == status_)
+        return;
+    status_ = std::move(text);
+    view_.setCaption(monitor::kStatus, status_);
+}
+
+void Link::setNotice(std::string text)
+{
+    if (text == notice_)
+        return;
+    notice_ = std::move(text);
+    view_.setCaption(monitor::kNotice, notice_);
+}
+
+void Link::showLegends(const RenderedLine& r)
+{
+    if (r.usedSpace && !spaceLegend_) {
+        spaceLegend_ = true;
+        view_.setControlVisible(monitor::kSpaceLegend, true);
+    }
+    if (r.usedCr && !crLegend_) {
+        crLegend_ = true;
+        view_.setControlVisible(monitor::kCrLegend, true);
+    }
+}
+
+void Link::hideLegends()
+{
+    if (spaceLegend_) {
+        spaceLegend_ = false;
+        view_.setControlVisible(monitor::kSpaceLegend, false);
+    }
+    if (crLegend_) {
+        crLegend_ = false;
+        view_.setControlVisible(monitor::kCrLegend, false);
+    }
+}
+
+} // namespace orva

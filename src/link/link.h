@@ -1,0 +1,112 @@
+#pragma once
+
+#include "link/render.h"
+#include "link/serial_port.h"
+#include "link/timer.h"
+#include "link/view.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace orva {
+
+// Names of the line-monitor controls the link writes.
+namespace monitor {
+inline constexpr std::string_view kSentLine = "Label11";
+inline constexpr std::string_view kReceivedLine = "Label12";
+inline constexpr std::string_view kStatus = "Label25";
+inline constexpr std::string_view kCrLegend = "Label28";
+inline constexpr std::string_view kSpaceLegend = "Label27";
+// Why the last frame did not go out, or that the port was lost; empty while
+// all is well. Shown in the part of the window that is always visible.
+inline constexpr std::string_view kNotice = "LinkNotice";
+} // namespace monitor
+
+inline constexpr int kModeSend = 1;
+inline constexpr int kModeReceived = 2;
+
+// The projector link: every command goes out and every reply comes in
+// through `hyouji`. Owns the reply buffer, the awaiting-reply flag, the panel
+// command and the captions of the line monitor; the view mirrors them.
+//
+// A transaction is one write followed by a time window (`Timer2`) in which
+// everything that arrives is the reply; `Timer4` then clears the monitor.
+class Link : public SerialListener {
+public:
+    // The rendering counts characters in a 16-bit counter: this is the most
+    // the reply buffer holds. What arrives beyond it is dropped.
+    static constexpr std::size_t kBufferLimit = 32766;
+
+    Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view);
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    // Mode 1 (kModeSend): `text` is a command frame; write it, show it, arm
+    // both timers. Any other mode: `text` is the reply buffer; show it and
+    // decode it.
+    void hyouji(const std::string& text, int mode);
+
+    // Serial control events.
+    void onComm(int event) override;
+    void onPortLost(const std::string& why) override;
+
+    // Timer ticks.
+    void replyTimeout(); // Timer2_Timer
+    void clearMonitor(); // Timer4_Timer
+
+    // The frame a panel control last prepared: the key of reply decoding.
+    const std::string& panelCommand() const { return panelCommand_; }
+    void setPanelCommand(std::string frame) { panelCommand_ = std::move(frame); }
+
+    // Start-up's reset of the transaction state.
+    void resetTransaction();
+    // The end of a hold empties the monitor lines and the buffer.
+    void clearMonitorLines();
+    void clearBuffer();
+    // The port is usable again (opened by start-up or the port dialog).
+    void portOpened();
+
+    Timer& replyTimer() { return replyTimer_; }
+    Timer& clearTimer() { return clearTimer_; }
+    SerialPort& port() { return port_; }
+
+    const std::string& buffer() const { return buffer_; }
+    bool awaitingReply() const { return awaiting_ != 0; }
+    const std::string& sentLine() const { return sentLine_; }
+    const std::string& receivedLine() const { return receivedLine_; }
+    const std::string& status() const { return status_; }
+    const std::string& notice() const { return notice_; }
+    bool crLegendVisible() const { return crLegend_; }
+    bool spaceLegendVisible() const { return spaceLegend_; }
+    std::uint64_t droppedCharacters() const { return dropped_; }
+
+private:
+    void setSent(std::string text);
+    void setReceived(std::string text);
+    void setStatus(std::string text);
+    void setNotice(std::string text);
+    void showLegends(const RenderedLine& r);
+    void hideLegends();
+    void showReceivedBuffer();
+
+    SerialPort& port_;
+    Timer& replyTimer_;
+    Timer& clearTimer_;
+    View& view_;
+
+    std::string panelCommand_;
+    std::string buffer_;
+    RenderedLine bufferRendering_{" ", false, false}; // of buffer_, grown per piece
+    std::uint8_t awaiting_ = 0;
+    std::uint64_t dropped_ = 0;
+
+    std::string sentLine_;
+    std::string receivedLine_;
+    std::string status_;
+    std::string notice_;
+    bool crLegend_ = false;
+    bool spaceLegend_ = false;
+};
+
+} // namespace orva

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orva {
+
+// Receive event code: characters are waiting.
+inline constexpr int kCommEventReceive = 2;
+
+// What the port tells its owner, on the event thread.
+class SerialListener {
+public:
+    virtual ~SerialListener() = default;
+    // Raised as soon as one received character waits; `event` is the event
+    // code (kCommEventReceive for characters, anything else is a line event).
+    virtual void onComm(int event) = 0;
+    // The open port went away (adapter unplugged, other end hung up). The
+    // port is already closed when this arrives.
+    virtual void onPortLost(const std::string& why) = 0;
+};
+
+// The serial control: COM port n, line settings such as "9600,N,8,1"
+// (no parity, 8 data bits, 1 stop bit, no flow control).
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Port number and line settings are written while the port is closed and
+    // used by the next open. setPortNumber refuses numbers it cannot map.
+    virtual bool setPortNumber(int number) = 0;
+    virtual int portNumber() const = 0;
+    virtual void setSettings(const std::string& settings) = 0;
+
+    // Either the port is open afterwards and true is returned, or it stays
+    // closed (absent, held by another program, refused) and errorText() says why.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Queues every character of `frame` at once, one byte each, without
+    // waiting for the transmission. False when nothing could be queued.
+    virtual bool write(std::string_view frame) = 0;
+    // Every received character not yet read; removes them from the buffer.
+    virtual std::string read() = 0;
+
+    virtual std::string errorText() const = 0;
+    // Device name for reports ("COM3", "/dev/ttyUSB0").
+    virtual std::string deviceName() const = 0;
+
+    void setListener(SerialListener* listener) { listener_ = listener; }
+
+protected:
+    SerialListener* listener() const { return listener_; }
+
+private:
+    SerialListener* listener_ = nullptr;
+};
+
+} // namespace orva

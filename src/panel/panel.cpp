@@ -1,0 +1,108 @@
+#include "panel/panel.h"
+
+#include "panel/panel_table.h"
+
+#include <string>
+
+namespace orva {
+
+Panel::Panel(Link& link, Timer& repeatTimer, MainView& view, PanelHost& host)
+    : link_(link), repeatTimer_(repeatTimer), view_(view), host_(host)
+{
+    repeatTimer_.setHandler([this] { repeatTick(); });
+}
+
+void Panel::send(std::string_view command)
+{
+    link_.setPanelCommand(std::string(command) + '\r');
+    link_.hyouji(link_.panelCommand(), kModeSend);
+}
+
+void Panel::click(std::string_view button)
+{
+    const PanelButton* b = findPanelButton(button);
+    if (!b)
+        return;
+    switch (b->action) {
+    case Action::Click:
+        send(b->command);
+        break;
+    case Action::Hold:
+        break;
+    case Action::End:
+        host_.endProgram();
+        break;
+    case Action::Com:
+        host_.openPortDialogFromPanel();
+        break;
+    case Action::CommandTable:
+        host_.openCommandTable();
+        break;
+    }
+}
+
+void Panel::press(std::string_view button)
+{
+    const PanelButton* b = findPanelButton(button);
+    if (!b || b->action != Action::Hold)
+        return;
+    if (holdFlag_ != 0)
+        return; // a second mouse button while holding
+    holdFlag_ = 1;
+    repeatCode_ = static_cast<std::uint8_t>(b->repeatCode);
+    link_.setPanelCommand(std::string(b->command) + '\r');
+    contMDown();
+}
+
+void Panel::release()
+{
+    contMUp();
+}
+
+void Panel::contMDown()
+{
+    repeatTimer_.setInterval(kRepeatIntervalMs);
+    link_.replyTimer().setInterval(150);
+    link_.clearTimer().setInterval(200);
+    link_.hyouji(link_.panelCommand(), kModeSend);
+    repeatTimer_.setEnabled(true);
+}
+
+void Panel::repeatTick()
+{
+    if (repeatCode_ == 0)
+        return;
+    const PanelButton* b = findRepeatButton(repeatCode_);
+    if (!b)
+        return;
+    send(b->command);
+    repeatTimer_.setEnabled(true);
+}
+
+void Panel::contMUp()
+{
+    repeatCode_ = 0;
+    repeatTimer_.setEnabled(false);
+    link_.replyTimer().setEnabled(false);
+    link_.clearTimer().setEnabled(true);
+    link_.clearMonitorLines();
+    link_.replyTimer().setInterval(500);
+    link_.clearTimer().setInterval(1000);
+    link_.clearBuffer();
+    holdFlag_ = 0;
+}
+
+void Panel::keyDown(int keyCode, int shiftState)
+{
+    if ((shiftState & 7) != kCtrlMask || keyCode != kKeyH)
+        return;
+    setOuterHeight(outerHeight_ >= kExpandedThreshold ? kCollapsedHeight : kExpandedHeight);
+}
+
+void Panel::setOuterHeight(int twips)
+{
+    outerHeight_ = twips;
+    view_.setOuterHeight(twips);
+}
+
+} // namespace orva

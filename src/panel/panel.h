@@ -1,0 +1,80 @@
+#pragma once
+
+#include "link/link.h"
+#include "link/timer.h"
+#include "link/view.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace orva {
+
+// The main window as the panel sees it.
+class MainView : public View {
+public:
+    // Outer height in twips, title bar and border included.
+    virtual void setOuterHeight(int twips) = 0;
+};
+
+// What the panel's extra buttons need of the program.
+class PanelHost {
+public:
+    virtual ~PanelHost() = default;
+    virtual void endProgram() = 0;          // "END"
+    virtual void openPortDialogFromPanel() = 0; // "COM"
+    virtual void openCommandTable() = 0;    // "Command Table"
+};
+
+inline constexpr int kKeyH = 72;
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
+// The main panel: its buttons' clicks, press-and-hold repeat (Timer1) and
+// the Ctrl+H height toggle.
+class Panel {
+public:
+    static constexpr int kRepeatIntervalMs = 100;
+
+    Panel(Link& link, Timer& repeatTimer, MainView& view, PanelHost& host);
+    Panel(const Panel&) = delete;
+    Panel& operator=(const Panel&) = delete;
+
+    // Click on the button of that name (mouse or keyboard). Hold buttons
+    // have no click handler: a click on one does nothing.
+    void click(std::string_view button);
+    // Mouse press on a hold button, with any mouse button.
+    void press(std::string_view button);
+    // Mouse release of any hold button (reaches the pressed one even when
+    // the pointer has left it).
+    void release();
+    // Key press seen by the main window before the focused control.
+    void keyDown(int keyCode, int shiftState);
+
+    void setOuterHeight(int twips);
+    int outerHeight() const { return outerHeight_; }
+
+    bool holding() const { return holdFlag_ != 0; }
+    std::uint8_t repeatCode() const { return repeatCode_; }
+    void resetRepeatCode() { repeatCode_ = 0; }
+
+    void repeatTick(); // Timer1_Timer
+
+private:
+    void contMDown(); // Cont_M_down
+    void contMUp();   // Cont_M_up
+    void send(std::string_view command);
+
+    Link& link_;
+    Timer& repeatTimer_;
+    MainView& view_;
+    PanelHost& host_;
+
+    std::int16_t holdFlag_ = 0;
+    std::uint8_t repeatCode_ = 0;
+    int outerHeight_ = kInitialHeight;
+
+    static constexpr int kInitialHeight = 8100;
+};
+
+} // namespace orva

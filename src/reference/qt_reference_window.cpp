@@ -1,0 +1,180 @@
+#include "reference/qt_reference_window.h"
+
+#include "reference/catalogues.h"
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace orva {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kClientWidth = 10005;
+constexpr int kFrameTwips = 480; // title bar and border of the outer height
+
+QRect twips(int left, int top, int width, int height)
+{
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+            height / kTwipsPerPixel};
+}
+
+QString qs(std::string_view s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QComboBox* makeList(QWidget* parent, const char* name, int width,
+                    std::span<const std::string_view> entries)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setGeometry(twips(120, 1560, width, 300));
+    combo->setMaxVisibleItems(20);
+    // The entries keep their tab characters; the list draws them at tab
+    // stops so the descriptions line up.
+    auto* view = new QListView(combo);
+    view->setTextElideMode(Qt::ElideNone);
+    combo->setView(view);
+    for (std::string_view e : entries)
+        combo->addItem(qs(e));
+    combo->view()->setMinimumWidth(combo->width());
+    return combo;
+}
+
+} // namespace
+
+QtReferenceWindow::QtReferenceWindow(ReferenceWindow& window, QWidget* parent)
+    : QWidget(parent, Qt::Window), window_(window)
+{
+    setObjectName("Form3");
+    setWindowTitle("Command List");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(kClientWidth / kTwipsPerPixel, (ReferenceWindow::kOuterHeight - kFrameTwips) / kTwipsPerPixel);
+
+    auto* basic = makeList(this, "Combo1", 5055, basicCatalogue());
+    auto* send = new QPushButton("SEND", this);
+    send->setObjectName("Command1");
+    send->setGeometry(twips(9000, 680, 855, 375));
+    auto* closeButton = new QPushButton("CLOSE", this);
+    closeButton->setObjectName("Command2");
+    closeButton->setGeometry(twips(9000, 1320, 855, 375));
+    auto* showBasic = new QPushButton("Basic Command List", this);
+    showBasic->setObjectName("Command3");
+    showBasic->setGeometry(twips(120, 120, 2415, 375));
+    edit_ = new QLineEdit(this);
+    edit_->setObjectName("Text1");
+    edit_->setGeometry(twips(120, 720, 8655, 300));
+    auto* showSet = new QPushButton("Expand Command List", this);
+    showSet->setObjectName("Command4");
+    showSet->setGeometry(twips(2760, 120, 2655, 375));
+    auto* showRead = new QPushButton("Expand Read Command List", this);
+    showRead->setObjectName("Command5");
+    showRead->setGeometry(twips(5760, 120, 3015, 375));
+    auto* set = makeList(this, "Combo2", 8655, expandedSetCatalogue());
+    auto* read = makeList(this, "Combo3", 8655, expandedReadCatalogue());
+
+    auto* crHint = new QLabel("[CR] :Carriage Return Code (0x0D)", this);
+    crHint->setObjectName("Label2");
+    crHint->setGeometry(twips(240, 1200, 3975, 300));
+    auto* parameterHint = new QLabel("% :Parameter (0-9).", this);
+    parameterHint->setObjectName("Label1");
+    parameterHint->setGeometry(twips(4560, 1200, 2895, 300));
+    for (QLabel* l : {crHint, parameterHint}) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, Qt::red);
+        l->setPalette(p);
+        l->hide();
+    }
+
+    QWidget* order[] = {basic, send, closeButton, showBasic, edit_, showSet, showRead, set, read};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+
+    const int lists[] = {ReferenceWindow::kBasic, ReferenceWindow::kExpandedSet,
+                         ReferenceWindow::kExpandedRead};
+    QComboBox* combos[] = {basic, set, read};
+    for (int i = 0; i < 3; ++i) {
+        const int list = lists[i];
+        connect(combos[i], &QComboBox::currentIndexChanged, this,
+                [this, list](int index) { window_.pick(list, index); });
+    }
+    connect(edit_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { window_.editChange(text.toLatin1().toStdString()); });
+    connect(send, &QPushButton::clicked, this, [this] { window_.sendCommand(); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { window_.closeWindow(); });
+    connect(showBasic, &QPushButton::clicked, this, [this] { window_.switchList(ReferenceWindow::kBasic); });
+    connect(showSet, &QPushButton::clicked, this,
+            [this] { window_.switchList(ReferenceWindow::kExpandedSet); });
+    connect(showRead, &QPushButton::clicked, this,
+            [this] { window_.switchList(ReferenceWindow::kExpandedRead); });
+}
+
+QWidget* QtReferenceWindow::control(std::string_view name) const
+{
+    return findChild<QWidget*>(qs(name));
+}
+
+void QtReferenceWindow::setCaption(std::string_view name, const std::string& text)
+{
+    if (name == "Text1") {
+        const QSignalBlocker block(edit_);
+        edit_->setText(qs(text));
+    } else if (auto* label = qobject_cast<QLabel*>(control(name))) {
+        label->setText(qs(text));
+    }
+}
+
+void QtReferenceWindow::setControlVisible(std::string_view name, bool visible)
+{
+    if (QWidget* w = control(name))
+        w->setVisible(visible);
+}
+
+void QtReferenceWindow::setCurrentIndex(std::string_view list, int index)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(control(list))) {
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(index);
+    }
+}
+
+void QtReferenceWindow::setFocus(std::string_view name)
+{
+    if (QWidget* w = control(name))
+        w->setFocus();
+}
+
+void QtReferenceWindow::setOuterHeight(int twips)
+{
+    setFixedHeight((twips - kFrameTwips) / kTwipsPerPixel);
+}
+
+void QtReferenceWindow::setTop(std::string_view name, int twips)
+{
+    if (QWidget* w = control(name))
+        w->move(w->x(), twips / kTwipsPerPixel);
+}
+
+void QtReferenceWindow::closeWindow()
+{
+    closing_ = true;
+    close();
+}
+
+void QtReferenceWindow::closeEvent(QCloseEvent* event)
+{
+    if (!closing_) {
+        closing_ = true;
+        window_.closedByTitleBar();
+    }
+    event->accept();
+}
+
+} // namespace orva

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "link/link.h"
+#include "link/view.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace orva {
+
+// The command list window as its behaviour sees it.
+class ReferenceView : public View {
+public:
+    // Selects entry `index` of list `list` ("Combo1".."Combo3").
+    virtual void setCurrentIndex(std::string_view list, int index) = 0;
+    virtual void setFocus(std::string_view control) = 0;
+    virtual void setOuterHeight(int twips) = 0;
+    virtual void setTop(std::string_view control, int twips) = 0;
+    // Closes and destroys the window.
+    virtual void closeWindow() = 0;
+};
+
+// The text sent for a catalogue entry or an edit box: everything before the
+// first "[" (all of it when there is none), nothing trimmed.
+std::string_view commandTextOf(std::string_view entry);
+
+// "Command List": pick a catalogued command, edit it, send it through the
+// main window's link. It never changes the panel command.
+class ReferenceWindow {
+public:
+    static constexpr int kBasic = 1;        // Combo1
+    static constexpr int kExpandedSet = 2;  // Combo2
+    static constexpr int kExpandedRead = 3; // Combo3
+    static constexpr int kOuterHeight = 2500;
+    static constexpr int kListTop = 1560;
+
+    explicit ReferenceWindow(Link& link);
+
+    void attach(ReferenceView& view) { view_ = &view; }
+    // Runs once the window is gone (CLOSE, or its title-bar close box).
+    void setCloseHandler(std::function<void()> handler) { onClose_ = std::move(handler); }
+
+    void load();                               // Form_Load
+    void pick(int list, int index);            // Combo1_Click .. Combo3_Click
+    void editChange(const std::string& text);  // Text1_Change
+    void sendCommand();                        // Command1_Click, "SEND"
+    void closeWindow();                        // Command2_Click, "CLOSE"
+    void closedByTitleBar();
+    void switchList(int list);                 // Command3..5_Click
+
+    // State, as shown.
+    int visibleList() const { return visibleList_; }
+    int selectedIndex(int list) const { return selected_.at(static_cast<std::size_t>(list)); }
+    const std::string& editText() const { return editText_; }
+    const std::string& composed() const { return composed_; }
+    bool crHintVisible() const { return crHint_; }
+    bool parameterHintVisible() const { return parameterHint_; }
+    bool isOpen() const { return open_; }
+
+private:
+    void derive(std::string_view entry);
+    void setEditText(std::string text);
+    void setCrHint(bool on);
+    void setParameterHint(bool on);
+    void select(int list, int index);
+    void showList(int list, bool on);
+    void finish();
+
+    Link& link_;
+    ReferenceView* view_ = nullptr;
+    std::function<void()> onClose_;
+
+    int visibleList_ = kBasic;
+    std::array<int, 4> selected_{-1, -1, -1, -1};
+    std::string editText_;
+    std::string composed_ = "\r";
+    bool crHint_ = false;
+    bool parameterHint_ = false;
+    bool open_ = true;
+};
+
+} // namespace orva

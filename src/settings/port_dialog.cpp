@@ -1,0 +1,168 @@
+#include "settings/port_dialog.h"
+
+#include <string_view>
+
+namespace orva {
+namespace {
+
+constexpr std::array<std::string_view, 8> kOptionNames{
+    "", "Option1", "Option2", "Option3", "Option4", "Option5", "Option6", "Option7"};
+constexpr std::string_view kOtherField = "Text1";
+
+bool isBaudOption(int option) { return option == 1 || option == 2; }
+
+} // namespace
+
+PortDialog::PortDialog(PortChoice& choice, SerialPort& port, SettingsStore& store,
+                       PortDialogHost& host)
+    : choice_(choice), port_(port), store_(store), host_(host)
+{
+}
+
+void PortDialog::load()
+{
+    if (choice_.portNumber >= 1 && choice_.portNumber <= 5)
+        select(choice_.portNumber + 2);
+    applyBaudOption();
+    if (view_)
+        view_->selectText(kOtherField, 0, 1);
+}
+
+void PortDialog::applyBaudOption()
+{
+    if (choice_.baudCode == kBaud9600) {
+        port_.setSettings(lineSettings(kBaud9600));
+        select(1);
+    } else {
+        port_.setSettings(lineSettings(kBaud19200));
+        select(2);
+        choice_.baudCode = kBaud19200;
+    }
+}
+
+void PortDialog::select(int option)
+{
+    if (option < 1 || option > 7)
+        return;
+    const int first = isBaudOption(option) ? 1 : 3;
+    const int last = isBaudOption(option) ? 2 : 7;
+    for (int o = first; o <= last; ++o) {
+        const bool on = (o == option);
+        if (checked_[static_cast<std::size_t>(o)] != on) {
+            checked_[static_cast<std::size_t>(o)] = on;
+            if (view_)
+                view_->setChecked(kOptionNames[static_cast<std::size_t>(o)], on);
+        }
+    }
+    optionClick(option);
+}
+
+void PortDialog::optionClick(int option)
+{
+    if (option < 1 || option > 7)
+        return;
+    // The operator's click checks the option in the window; keep the model
+    // in step without raising the handler twice.
+    const int first = isBaudOption(option) ? 1 : 3;
+    const int last = isBaudOption(option) ? 2 : 7;
+    for (int o = first; o <= last; ++o)
+        checked_[static_cast<std::size_t>(o)] = (o == option);
+
+    if (option == 1)
+        choice_.baudCode = kBaud9600;
+    else if (option == 2)
+        choice_.baudCode = kBaud19200;
+    else
+        choice_.portNumber = static_cast<std::int16_t>(option - 2);
+}
+
+void PortDialog::setOtherField(const std::string& text)
+{
+    if (text == otherField_)
+        return;
+    otherField_ = text;
+    if (view_)
+        view_->setCaption(kOtherField, otherField_);
+    otherFieldChange(otherField_);
+}
+
+void PortDialog::otherFieldChange(const std::string& text)
+{
+    otherField_ = text;
+    if (const auto port = otherFieldPort(text)) {
+        choice_.portNumber = *port;
+        return;
+    }
+    // Not a port from 1 to 15: back to "0", the port number unchanged.
+    setOtherField("0");
+}
+
+void PortDialog::ok()
+{
+    port_.setSettings(lineSettings(choice_.baudCode));
+    if (choice_.portNumber == 0) {
+        warn();
+        return;
+    }
+    if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {
+        warn();
+        return;
+    }
+    storePortChoice(store_, choice_.portNumber, choice_.baudCode);
+    PortDialogHost& host = host_; // finish() may end this object
+    host.portOpened();
+    finish();
+    host.showMainWindow();
+}
+
+void PortDialog::cancel()
+{
+    choice_.portNumber = choice_.previousPortNumber;
+    if (choice_.portNumber >= 1 && choice_.portNumber <= 15) {
+        choice_.baudCode = choice_.previousBaudCode;
+        applyBaudOption();
+        if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {
+            warn();
+            return;
+        }
+        PortDialogHost& host = host_; // finish() may end this object
+        host.portOpened();
+        finish();
+        host.showMainWindow();
+        return;
+    }
+    // No port to go back to. The port is closed while this dialog is open,
+    // so in practice only the warning is shown and the dialog stays.
+    // (The warning comes first here: closing ends the dialog's window.)
+    warn();
+    if (port_.isOpen()) {
+        port_.close();
+        finish();
+    }
+}
+
+void PortDialog::closedByWindowSystem()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    host_.portDialogClosed();
+}
+
+void PortDialog::warn()
+{
+    if (view_)
+        view_->showWarning(kWarningText, kWarningTitle);
+}
+
+void PortDialog::finish()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    if (view_)
+        view_->closeWindow();
+    host_.portDialogClosed(); // last: the host may drop this dialog now
+}
+
+} // namespace orva

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "link/serial_port.h"
+#include "link/view.h"
+#include "settings/settings_store.h"
+#include "settings/stored_settings.h"
+
+#include <array>
+#include <string>
+
+namespace orva {
+
+// The port dialog's window: option buttons Option1..Option7 (checked or
+// not), the OTHER field Text1, the warning box and closing.
+class PortDialogView : public View {
+public:
+    virtual void setChecked(std::string_view option, bool checked) = 0;
+    virtual void selectText(std::string_view field, int start, int length) = 0;
+    // The modal warning: exclamation icon and one OK button.
+    virtual void showWarning(const std::string& text, const std::string& title) = 0;
+    // Closes and destroys the dialog window.
+    virtual void closeWindow() = 0;
+};
+
+// What the dialog needs of the rest of the program.
+class PortDialogHost {
+public:
+    virtual ~PortDialogHost() = default;
+    virtual void showMainWindow() = 0;
+    // The port opened (by OK or by Cancel's return to the previous port).
+    virtual void portOpened() = 0;
+    // The dialog is gone (OK or Cancel succeeded, or it was closed through
+    // the window system); the host may drop it.
+    virtual void portDialogClosed() = 0;
+};
+
+// "  COM PORT": picks the COM port and baud rate, applies them to the serial
+// control, opens the port and stores the choice.
+class PortDialog {
+public:
+    static constexpr const char* kWarningText = "Retry Comport";
+    static constexpr const char* kWarningTitle = "Error";
+
+    PortDialog(PortChoice& choice, SerialPort& port, SettingsStore& store, PortDialogHost& host);
+
+    void attach(PortDialogView& view) { view_ = &view; }
+
+    void load();                                // Form_Load
+    void optionClick(int option);               // Option1_Click .. Option7_Click
+    void otherFieldChange(const std::string& text); // Text1_Change
+    void ok();                                  // Command1_Click
+    void cancel();                              // Command2_Click
+    void closedByWindowSystem();
+
+    // State, as shown.
+    bool isChecked(int option) const { return checked_.at(static_cast<std::size_t>(option)); }
+    const std::string& otherField() const { return otherField_; }
+    bool isOpen() const { return open_; }
+
+    // Selects an option as the program does: it becomes checked (clearing
+    // the others of its group) and its click handler runs.
+    void select(int option);
+    // Sets the OTHER field's text; its change handler runs when it changed.
+    void setOtherField(const std::string& text);
+
+private:
+    void applyBaudOption();
+    void warn();
+    void finish();
+
+    PortChoice& choice_;
+    SerialPort& port_;
+    SettingsStore& store_;
+    PortDialogHost& host_;
+    PortDialogView* view_ = nullptr;
+
+    std::array<bool, 8> checked_{}; // index 1..7
+    std::string otherField_ = "0";
+    bool open_ = true;
+};
+
+} // namespace orva

@@ -1,0 +1,171 @@
+#include "settings/qt_port_dialog.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+namespace orva {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+            height / kTwipsPerPixel};
+}
+
+QString qs(std::string_view s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent), dialog_(dialog)
+{
+    setObjectName("Form2");
+    setWindowTitle("  COM PORT");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(3105 / kTwipsPerPixel, 4005 / kTwipsPerPixel);
+
+    auto* baud = new QGroupBox("Baud Rate", this);
+    baud->setObjectName("Frame1");
+    baud->setGeometry(twips(360, 240, 2415, 615));
+    auto* port = new QGroupBox("Com Port", this);
+    port->setObjectName("Frame2");
+    port->setGeometry(twips(360, 1200, 1455, 2535));
+
+    // The OTHER field comes first in the tab order, so it has the focus.
+    other_ = new QLineEdit("0", port);
+    other_->setObjectName("Text1");
+    other_->setGeometry(twips(180, 2040, 375, 270));
+    connect(other_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { dialog_.otherFieldChange(text.toLatin1().toStdString()); });
+
+    struct OptionRow {
+        const char* name;
+        const char* caption;
+        QWidget* container;
+        QRect geometry;
+        int number;
+    };
+    const OptionRow rows[] = {
+        {"Option1", "9600", baud, twips(120, 180, 1575, 375), 1},
+        {"Option2", "19200", baud, twips(1320, 240, 975, 255), 2},
+        {"Option3", "COM1", port, twips(180, 180, 1155, 315), 3},
+        {"Option4", "COM2", port, twips(180, 540, 1095, 255), 4},
+        {"Option5", "COM3", port, twips(180, 900, 975, 255), 5},
+        {"Option6", "COM4", port, twips(180, 1260, 1215, 255), 6},
+        {"Option7", "COM5", port, twips(180, 1620, 1335, 255), 7},
+    };
+    for (const OptionRow& r : rows) {
+        auto* b = new QRadioButton(r.caption, r.container);
+        b->setObjectName(r.name);
+        b->setGeometry(r.geometry);
+        const int number = r.number;
+        connect(b, &QRadioButton::clicked, this, [this, number] { dialog_.optionClick(number); });
+    }
+
+    auto* otherLabel = new QLabel("OTHER", port);
+    otherLabel->setObjectName("Label1");
+    otherLabel->setGeometry(twips(600, 2100, 615, 255));
+
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("Command1");
+    ok->setGeometry(twips(2040, 1320, 735, 615));
+    ok->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, [this] { dialog_.ok(); });
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName("Command2");
+    cancel->setGeometry(twips(2040, 2160, 735, 615));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, [this] { dialog_.cancel(); });
+
+    // Tab order: OTHER, 9600, 19200, COM1..COM5, OK, Cancel.
+    QWidget* order[] = {other_, option("Option1"), option("Option2"), option("Option3"),
+                        option("Option4"), option("Option5"), option("Option6"),
+                        option("Option7"), ok, cancel};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    other_->setFocus();
+}
+
+QRadioButton* QtPortDialog::option(std::string_view name) const
+{
+    return findChild<QRadioButton*>(qs(name));
+}
+
+void QtPortDialog::setCaption(std::string_view control, const std::string& text)
+{
+    if (control == "Text1") {
+        const QSignalBlocker block(other_);
+        other_->setText(qs(text));
+    }
+}
+
+void QtPortDialog::setControlVisible(std::string_view control, bool visible)
+{
+    if (auto* w = findChild<QWidget*>(qs(control)))
+        w->setVisible(visible);
+}
+
+void QtPortDialog::setChecked(std::string_view name, bool checked)
+{
+    QRadioButton* b = option(name);
+    if (!b)
+        return;
+    // Radio buttons of a group exclude each other; clearing the last one
+    // needs the exclusivity lifted for a moment.
+    const QSignalBlocker block(b);
+    if (!checked && b->isChecked()) {
+        b->setAutoExclusive(false);
+        b->setChecked(false);
+        b->setAutoExclusive(true);
+    } else {
+        b->setChecked(checked);
+    }
+}
+
+void QtPortDialog::selectText(std::string_view field, int start, int length)
+{
+    if (field == "Text1") {
+        other_->setFocus();
+        other_->setSelection(start, length);
+    }
+}
+
+void QtPortDialog::showWarning(const std::string& text, const std::string& title)
+{
+    QMessageBox box(QMessageBox::Warning, qs(title), qs(text), QMessageBox::Ok, this);
+    box.setObjectName("RetryComportBox");
+    box.exec();
+}
+
+void QtPortDialog::closeWindow()
+{
+    closing_ = true;
+    close();
+}
+
+void QtPortDialog::closeEvent(QCloseEvent* event)
+{
+    if (!closing_) {
+        closing_ = true;
+        dialog_.closedByWindowSystem();
+    }
+    event->accept();
+    QDialog::closeEvent(event);
+}
+
+void QtPortDialog::reject()
+{
+    close();
+}
+
+} // namespace orva

@@ -1,0 +1,94 @@
+#include "settings/stored_settings.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace orva {
+
+std::string lineSettings(std::uint8_t baudCode)
+{
+    return baudCode == kBaud9600 ? "9600,N,8,1" : "19200,N,8,1";
+}
+
+double leadingNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    const std::size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    const std::size_t digitsStart = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        ++i;
+    std::size_t digits = i - digitsStart;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        const std::size_t fractionStart = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        digits += i - fractionStart;
+    }
+    if (digits == 0)
+        return 0.0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        const std::size_t expStart = j;
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+            ++j;
+        if (j > expStart)
+            i = j;
+    }
+    // strtod on a copy: the view is not terminated and the locale is "C"
+    // for the digits we kept.
+    const std::string number(text.substr(start, i - start));
+    errno = 0;
+    const double value = std::strtod(number.c_str(), nullptr);
+    return value;
+}
+
+std::optional<long> roundedWhole(double value, long min, long max)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double r = std::nearbyint(value); // default rounding: halves to even
+    if (r < static_cast<double>(min) || r > static_cast<double>(max))
+        return std::nullopt;
+    return static_cast<long>(r);
+}
+
+std::int16_t storedPortNumber(const SettingsStore& store)
+{
+    const std::string text = store.read(kStartUpSection, kComPortKey, kComPortAbsent);
+    const auto n = roundedWhole(leadingNumber(text), std::numeric_limits<std::int16_t>::min(),
+                                std::numeric_limits<std::int16_t>::max());
+    // A value too large for the 16-bit port number counts as none at all.
+    return n ? static_cast<std::int16_t>(*n) : std::int16_t{0};
+}
+
+std::uint8_t storedBaudCode(const SettingsStore& store)
+{
+    const std::string text = store.read(kStartUpSection, kBaudRateKey, kBaudRateAbsent);
+    const auto n = roundedWhole(leadingNumber(text), 0, 255);
+    return (n && *n == kBaud9600) ? kBaud9600 : kBaud19200;
+}
+
+std::optional<std::int16_t> otherFieldPort(std::string_view text)
+{
+    const auto n = roundedWhole(leadingNumber(text), 1, 15);
+    if (!n)
+        return std::nullopt;
+    return static_cast<std::int16_t>(*n);
+}
+
+void storePortChoice(SettingsStore& store, std::int16_t portNumber, std::uint8_t baudCode)
+{
+    store.write(kStartUpSection, kComPortKey, std::to_string(portNumber));
+    store.write(kStartUpSection, kBaudRateKey, std::to_string(baudCode));
+}
+
+} // namespace orva

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "settings/settings_store.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orva {
+
+inline constexpr std::uint8_t kBaud9600 = 96;
+inline constexpr std::uint8_t kBaud19200 = 192;
+
+constexpr bool isUsablePort(int n) { return n >= 1 && n <= 15; }
+
+// The stored record: section "StartUP", keys "ComPort" and "BaudRate".
+inline constexpr const char* kStartUpSection = "StartUP";
+inline constexpr const char* kComPortKey = "ComPort";
+inline constexpr const char* kBaudRateKey = "BaudRate";
+inline constexpr const char* kComPortAbsent = "DATAC";
+inline constexpr const char* kBaudRateAbsent = "DATAb";
+
+// The program-wide port values shared by start-up, the port dialog and the
+// COM button.
+struct PortChoice {
+    std::int16_t portNumber = 0; // 1..15 usable, 0 = none chosen
+    std::uint8_t baudCode = 0;   // 96 = 9600 baud, 192 = 19200 baud
+    std::int16_t previousPortNumber = 0;
+    std::uint8_t previousBaudCode = 0;
+};
+
+// "9600,N,8,1" for baud code 96, "19200,N,8,1" for anything else.
+std::string lineSettings(std::uint8_t baudCode);
+
+// The number a text begins with, as a decimal: optional blanks, a sign,
+// digits, a fraction and an exponent. Text that does not begin with a number
+// reads as 0.
+double leadingNumber(std::string_view text);
+
+// Rounds to the nearest whole number, halves to the even neighbour; nothing
+// when the result does not fit the given range.
+std::optional<long> roundedWhole(double value, long min, long max);
+
+// Start-up's reading of the record: the stored port number as a 16-bit whole
+// number (0 when it does not fit); only 1 to 15 are usable.
+std::int16_t storedPortNumber(const SettingsStore& store);
+// 96 when the stored text reads as 96; 192 for everything else.
+std::uint8_t storedBaudCode(const SettingsStore& store);
+
+// The OTHER field of the port dialog: a port number from 1 to 15, or nothing.
+std::optional<std::int16_t> otherFieldPort(std::string_view text);
+
+void storePortChoice(SettingsStore& store, std::int16_t portNumber, std::uint8_t baudCode);
+
+} // namespace orva

@@ -1,0 +1,216 @@
+#pragma once
+
+#include "app/program.h"
+#include "link/serial_port.h"
+#include "virtual_clock.h"
+#include "panel/panel.h"
+#include "reference/reference_window.h"
+#include "settings/port_dialog.h"
+#include "settings/settings_store.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace orva::test {
+
+// A serial port with a scripted far end.
+class FakePort : public SerialPort {
+public:
+    bool setPortNumber(int n) override;
+    int portNumber() const override { return number_; }
+    void setSettings(const std::string& s) override { settings_ = s; settingsLog.push_back(s); }
+    bool open() override;
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    bool write(std::string_view frame) override;
+    std::string read() override;
+    std::string errorText() const override { return error_; }
+    std::string deviceName() const override { return "COM" + std::to_string(number_); }
+
+    // The far end: characters arrive and the receive event is raised.
+    void receive(const std::string& piece);
+    void raise(int event);
+    void lose(const std::string& why);
+
+    const std::string& settings() const { return settings_; }
+
+    std::set<int> availablePorts{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    std::set<int> heldPorts; // held by another program
+    bool failWrites = false;
+    std::vector<std::string> written;
+    std::vector<std::string> settingsLog;
+    int opens = 0;
+
+private:
+    int number_ = 0;
+    std::string settings_;
+    bool open_ = false;
+    std::string waiting_;
+    std::string error_;
+};
+
+class FakeStore : public SettingsStore {
+public:
+    std::string read(const std::string& section, const std::string& key,
+                     const std::string& fallback) const override;
+    void write(const std::string& section, const std::string& key, const std::string& value) override;
+    std::map<std::string, std::string> values; // "Section/Key"
+    int writes = 0;
+};
+
+// Records captions and visibility by control name.
+class FakeView : public MainView {
+public:
+    void setCaption(std::string_view control, const std::string& text) override
+    {
+        captions[std::string(control)] = text;
+        ++captionWrites;
+    }
+    void setControlVisible(std::string_view control, bool on) override
+    {
+        visible[std::string(control)] = on;
+    }
+    void setOuterHeight(int twips) override { outerHeight = twips; }
+
+    std::string caption(const std::string& c) const
+    {
+        auto it = captions.find(c);
+        return it == captions.end() ? std::string() : it->second;
+    }
+    // Controls start visible unless told otherwise.
+    bool isVisible(const std::string& c) const
+    {
+        auto it = visible.find(c);
+        return it == visible.end() || it->second;
+    }
+
+    std::map<std::string, std::string> captions;
+    std::map<std::string, bool> visible;
+    int outerHeight = 0;
+    int captionWrites = 0;
+};
+
+class FakeDialogView : public PortDialogView {
+public:
+    void setCaption(std::string_view control, const std::string& text) override
+    {
+        captions[std::string(control)] = text;
+    }
+    void setControlVisible(std::string_view, bool) override {}
+    void setChecked(std::string_view option, bool on) override { checked[std::string(option)] = on; }
+    void selectText(std::string_view field, int start, int length) override
+    {
+        selection = {std::string(field), start, length};
+    }
+    void showWarning(const std::string& text, const std::string& title) override
+    {
+        warnings.push_back(title + ": " + text);
+    }
+    void closeWindow() override { closed = true; }
+
+    struct Selection {
+        std::string field;
+        int start = -1;
+        int length = -1;
+    } selection;
+    std::map<std::string, std::string> captions;
+    std::map<std::string, bool> checked;
+    std::vector<std::string> warnings;
+    bool closed = false;
+};
+
+class FakeReferenceView : public ReferenceView {
+public:
+    void setCaption(std::string_view control, const std::string& text) override
+    {
+        captions[std::string(control)] = text;
+    }
+    void setControlVisible(std::string_view control, bool on) override
+    {
+        visible[std::string(control)] = on;
+    }
+    void setCurrentIndex(std::string_view list, int index) override
+    {
+        current[std::string(list)] = index;
+    }
+    void setFocus(std::string_view control) override { focus = std::string(control); }
+    void setOuterHeight(int twips) override { outerHeight = twips; }
+    void setTop(std::string_view control, int twips) override { tops[std::string(control)] = twips; }
+    void closeWindow() override { closed = true; }
+
+    std::map<std::string, std::string> captions;
+    std::map<std::string, bool> visible;
+    std::map<std::string, int> current;
+    std::map<std::string, int> tops;
+    std::string focus;
+    int outerHeight = 0;
+    bool closed = false;
+};
+
+// The window system: records what the program asked of it.
+class FakeShell : public Shell {
+public:
+    Size screenTwips() const override { return screen; }
+    double mainOuterWidthTwips() const override { return outerWidth; }
+    void moveMainWindow(double left, double top) override
+    {
+        moved = true;
+        movedLeft = left;
+        movedTop = top;
+    }
+    void showMainWindow() override { ++mainShown; }
+    PortDialogView& createPortDialogWindow(PortDialog&) override
+    {
+        ++dialogsCreated;
+        dialogView = FakeDialogView{};
+        return dialogView;
+    }
+    void showPortDialogWindow(bool modal) override { dialogModal.push_back(modal); }
+    void raisePortDialogWindow() override { ++dialogRaised; }
+    ReferenceView& createReferenceWindow(ReferenceWindow&) override
+    {
+        ++referencesCreated;
+        referenceView = FakeReferenceView{};
+        return referenceView;
+    }
+    void showReferenceWindow() override { ++referenceShown; }
+    void quit() override { ++quits; }
+
+    Size screen{20490, 15360}; // 1366 x 1024 pixels
+    double outerWidth = 10305;
+    bool moved = false;
+    double movedLeft = 0;
+    double movedTop = 0;
+    int mainShown = 0;
+    int dialogsCreated = 0;
+    std::vector<bool> dialogModal;
+    int dialogRaised = 0;
+    int referencesCreated = 0;
+    int referenceShown = 0;
+    int quits = 0;
+    FakeDialogView dialogView;
+    FakeReferenceView referenceView;
+};
+
+// A whole program on fakes and the virtual clock.
+struct Rig {
+    VirtualClock clock;
+    FakeTimer timer1{clock};
+    FakeTimer timer2{clock};
+    FakeTimer timer4{clock};
+    FakePort port;
+    FakeStore store;
+    FakeView view;
+    FakeShell shell;
+    Program program{port, store, timer1, timer2, timer4, view, shell};
+
+    Link& link() { return program.link(); }
+    Panel& panel() { return program.panel(); }
+    void storeSettings(const std::string& comPort, const std::string& baud);
+    // Start-up with a port that opens: COM1, 19200 baud.
+    void startOnPort(int n = 1, const std::string& baud = "192");
+};
+
+} // namespace orva::test

@@ -1,0 +1,51 @@
+#include "virtual_clock.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace orva::test {
+
+void VirtualClock::remove(FakeTimer* t)
+{
+    timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end());
+}
+
+void VirtualClock::advance(std::int64_t ms)
+{
+    const std::int64_t end = now_ + ms;
+    for (;;) {
+        FakeTimer* next = nullptr;
+        for (FakeTimer* t : timers_) {
+            if (t->enabled_ && t->interval_ > 0 && t->due_ <= end && (!next || t->due_ < next->due_))
+                next = t;
+        }
+        if (!next)
+            break;
+        now_ = next->due_;
+        next->tick();
+    }
+    now_ = end;
+}
+
+void FakeTimer::setInterval(int ms)
+{
+    interval_ = ms;
+    if (enabled_)
+        due_ = clock_.now() + interval_; // retuning a running timer restarts it
+}
+
+void FakeTimer::setEnabled(bool on)
+{
+    enabled_ = on;
+    if (on)
+        due_ = clock_.now() + interval_; // switching on restarts the countdown
+}
+
+void FakeTimer::tick()
+{
+    ++ticks_;
+    due_ = clock_.now() + interval_; // a window timer keeps ticking until switched off
+    fire();
+}
+
+} // namespace orva::test

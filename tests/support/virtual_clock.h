@@ -1,0 +1,52 @@
+#pragma once
+
+#include "link/timer.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace orva::test {
+
+class FakeTimer;
+
+// Milliseconds that pass only when a test says so. Timers due within an
+// advance fire in the order of their due time, each at its own moment.
+class VirtualClock {
+public:
+    std::int64_t now() const { return now_; }
+    void advance(std::int64_t ms);
+
+private:
+    friend class FakeTimer;
+    void add(FakeTimer* t) { timers_.push_back(t); }
+    void remove(FakeTimer* t);
+    std::int64_t now_ = 0;
+    std::vector<FakeTimer*> timers_;
+};
+
+class FakeTimer : public Timer {
+public:
+    explicit FakeTimer(VirtualClock& clock) : clock_(clock) { clock_.add(this); }
+    ~FakeTimer() override { clock_.remove(this); }
+    FakeTimer(const FakeTimer&) = delete;
+    FakeTimer& operator=(const FakeTimer&) = delete;
+
+    void setInterval(int ms) override;
+    int interval() const override { return interval_; }
+    void setEnabled(bool on) override;
+    bool isEnabled() const override { return enabled_; }
+
+    std::int64_t dueAt() const { return due_; }
+    int ticks() const { return ticks_; }
+
+private:
+    friend class VirtualClock;
+    void tick();
+    VirtualClock& clock_;
+    int interval_ = 0;
+    bool enabled_ = false;
+    std::int64_t due_ = 0;
+    int ticks_ = 0;
+};
+
+} // namespace orva::test
