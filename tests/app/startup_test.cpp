@@ -1,0 +1,116 @@
+// Start-up's three paths and shut-down.
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace orva::test {
+namespace {
+
+TEST(StartUp, StoredPortThatOpens)
+{
+    Rig rig;
+    rig.storeSettings("3", "96");
+    rig.program.formLoad();
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.portNumber(), 3);
+    EXPECT_EQ(rig.port.settings(), "9600,N,8,1");
+    EXPECT_EQ(rig.program.choice().baudCode, 96);
+    EXPECT_TRUE(rig.shell.dialogModal.empty());
+    EXPECT_EQ(rig.timer2.interval(), 1000);
+    EXPECT_EQ(rig.timer4.interval(), 1200);
+    EXPECT_FALSE(rig.timer2.isEnabled());
+    EXPECT_FALSE(rig.timer4.isEnabled());
+    EXPECT_EQ(rig.view.outerHeight, 5780);
+    ASSERT_TRUE(rig.shell.moved);
+    EXPECT_FLOAT_EQ(rig.shell.movedLeft, (20490 - 10305) / 2.0);
+    EXPECT_FLOAT_EQ(rig.shell.movedTop, (15360 - 5780) / 2.0 - 1350);
+    EXPECT_EQ(rig.shell.mainShown, 1);
+    EXPECT_EQ(rig.store.writes, 0);
+}
+
+TEST(StartUp, OtherBaudCodesMean19200)
+{
+    for (const char* baud : {"192", "57", "DATAb-absent"}) {
+        Rig rig;
+        rig.storeSettings("2", baud);
+        if (std::string(baud) == "DATAb-absent")
+            rig.store.values.erase("StartUP/BaudRate");
+        rig.program.formLoad();
+        EXPECT_EQ(rig.port.settings(), "19200,N,8,1") << baud;
+        EXPECT_EQ(rig.program.choice().baudCode, 192) << baud;
+    }
+}
+
+TEST(StartUp, UnusablePortGoesToTheDialogWithoutReadingTheBaudRate)
+{
+    for (const char* port : {"0", "16", "-2", "COM3", "", "1e400", "99999"}) {
+        Rig rig;
+        rig.storeSettings(port, "96");
+        rig.program.formLoad();
+        EXPECT_EQ(rig.shell.dialogModal, std::vector<bool>{true}) << port;
+        EXPECT_EQ(rig.port.opens, 0) << port;
+        EXPECT_EQ(rig.program.choice().baudCode, 192) << port; // "96" never read
+        EXPECT_EQ(rig.port.settingsLog, std::vector<std::string>{"19200,N,8,1"}) << port; // by the dialog
+        EXPECT_FALSE(rig.shell.moved);
+        EXPECT_EQ(rig.timer2.interval(), 5000);
+        EXPECT_EQ(rig.timer4.interval(), 5500);
+    }
+}
+
+TEST(StartUp, HeldPortGoesToTheDialogAndKeepsThePlace)
+{
+    Rig rig;
+    rig.port.heldPorts = {3};
+    rig.storeSettings("3", "96");
+    rig.program.formLoad();
+    EXPECT_EQ(rig.shell.dialogModal, std::vector<bool>{true});
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_FALSE(rig.shell.moved);
+    EXPECT_EQ(rig.timer2.interval(), 5000);
+    // The dialog shows the stored choice.
+    EXPECT_TRUE(rig.program.portDialog()->isChecked(5));
+    EXPECT_TRUE(rig.program.portDialog()->isChecked(1));
+}
+
+TEST(StartUp, NegativeTopOnASmallScreenIsAppliedUnchanged)
+{
+    Rig rig;
+    rig.shell.screen = {12000, 8000};
+    rig.startOnPort();
+    EXPECT_FLOAT_EQ(rig.shell.movedTop, (8000 - 5780) / 2.0 - 1350);
+    EXPECT_LT(rig.shell.movedTop, 0);
+}
+
+TEST(ShutDown, ClosesAnOpenPortOnly)
+{
+    Rig rig;
+    rig.startOnPort();
+    rig.program.queryUnload();
+    EXPECT_FALSE(rig.port.isOpen());
+    rig.program.queryUnload(); // closed already: nothing happens
+    EXPECT_EQ(rig.store.writes, 0);
+}
+
+TEST(ShutDown, EndAndWindowCloseEndTheProgramOnce)
+{
+    Rig rig;
+    rig.startOnPort();
+    rig.panel().click("Command16");
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.shell.quits, 1);
+    rig.program.mainWindowClosed();
+    EXPECT_EQ(rig.shell.quits, 1);
+}
+
+TEST(ShutDown, ClosingTheMainWindowWithTheDialogOpenEndsTheProgram)
+{
+    Rig rig;
+    rig.startOnPort();
+    rig.panel().click("Command33");
+    rig.program.mainWindowClosed();
+    EXPECT_EQ(rig.shell.quits, 1);
+    EXPECT_FALSE(rig.port.isOpen());
+}
+
+} // namespace
+} // namespace orva::test

@@ -1,0 +1,230 @@
+// The transaction and the line monitor on the virtual clock.
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace orva::test {
+namespace {
+
+class Transaction : public ::testing::Test {
+protected:
+    void SetUp() override { rig.startOnPort(); }
+    void send(const std::string& command)
+    {
+        rig.link().setPanelCommand(command + "\r");
+        rig.link().hyouji(rig.link().panelCommand(), kModeSend);
+    }
+    const std::string& received() { return rig.link().receivedLine(); }
+    Rig rig;
+};
+
+TEST_F(Transaction, SendWritesTheFrameAndShowsItOnTheSentLine)
+{
+    send("CR0");
+    ASSERT_EQ(rig.port.written.size(), 1u);
+    EXPECT_EQ(rig.port.written[0], "CR0\r");
+    EXPECT_EQ(rig.view.caption("Label11"), " C R 0  [CR] ");
+    EXPECT_TRUE(rig.link().awaitingReply());
+    EXPECT_TRUE(rig.timer2.isEnabled());
+    EXPECT_TRUE(rig.timer4.isEnabled());
+    EXPECT_TRUE(rig.link().crLegendVisible());
+    EXPECT_FALSE(rig.link().spaceLegendVisible());
+}
+
+TEST_F(Transaction, ReplyIsShownAndDecoded)
+{
+    send("CR0");
+    rig.port.receive("00\r");
+    EXPECT_EQ(rig.view.caption("Label12"), " 0 0  [CR] ");
+    EXPECT_EQ(rig.view.caption("Label25"), " Power ON");
+    EXPECT_FALSE(rig.link().awaitingReply());
+    // The time-out ends the transaction but keeps the reply on show.
+    rig.clock.advance(1000);
+    EXPECT_EQ(received(), " 0 0  [CR] ");
+    EXPECT_FALSE(rig.link().crLegendVisible());
+    EXPECT_TRUE(rig.link().buffer().empty());
+    // The clear tick empties the monitor 1200 ms after the send.
+    rig.clock.advance(199);
+    EXPECT_EQ(rig.link().status(), " Power ON");
+    rig.clock.advance(1);
+    EXPECT_EQ(rig.link().sentLine(), "");
+    EXPECT_EQ(received(), "");
+    EXPECT_EQ(rig.link().status(), "");
+    EXPECT_FALSE(rig.timer4.isEnabled());
+}
+
+TEST_F(Transaction, NoReplyShowsTheMarkUntilTheClear)
+{
+    send("C00");
+    rig.clock.advance(999);
+    EXPECT_EQ(received(), "");
+    rig.clock.advance(1);
+    EXPECT_EQ(received(), " X X X X");
+    EXPECT_FALSE(rig.timer2.isEnabled());
+    rig.clock.advance(200);
+    EXPECT_EQ(received(), "");
+}
+
+TEST_F(Transaction, EmptySendWritesNothingButTimesOut)
+{
+    rig.link().hyouji("", kModeSend);
+    ASSERT_EQ(rig.port.written.size(), 1u);
+    EXPECT_EQ(rig.port.written[0], "");
+    EXPECT_EQ(rig.link().sentLine(), " ");
+    rig.clock.advance(1000);
+    EXPECT_EQ(received(), " X X X X");
+}
+
+TEST_F(Transaction, ReplyInPiecesIsRenderedFromTheStartEachTime)
+{
+    send("CR0");
+    rig.port.receive("0");
+    EXPECT_EQ(received(), " 0 ");
+    EXPECT_EQ(rig.link().status(), "");
+    rig.port.receive("0\r");
+    EXPECT_EQ(received(), " 0 0  [CR] ");
+    EXPECT_EQ(rig.link().status(), " Power ON");
+}
+
+TEST_F(Transaction, LateReplyStartsANewBuffer)
+{
+    send("CR0");
+    rig.clock.advance(1000);
+    EXPECT_EQ(received(), " X X X X");
+    rig.port.receive("\r");
+    EXPECT_EQ(received(), "  [CR] ");
+    EXPECT_TRUE(rig.link().crLegendVisible()); // until the next time-out
+}
+
+TEST_F(Transaction, IdleTextAccumulatesUntilTheNextSend)
+{
+    rig.port.receive("ab");
+    rig.port.receive("c");
+    EXPECT_EQ(received(), " a b c ");
+    EXPECT_FALSE(rig.timer2.isEnabled());
+    send("C00");
+    EXPECT_EQ(received(), "");
+    rig.port.receive("d");
+    EXPECT_EQ(received(), " d ");
+}
+
+TEST_F(Transaction, SendDuringAReplyTakesTheRestAsTheNewReply)
+{
+    send("CR0");
+    rig.port.receive("0");
+    send("CR1");
+    rig.port.receive("0\r");
+    EXPECT_EQ(received(), " 0  [CR] ");
+    EXPECT_EQ(rig.link().status(), ""); // "0" is no input
+}
+
+TEST_F(Transaction, ResendRestartsTheTimeOut)
+{
+    send("C00");
+    rig.clock.advance(900);
+    send("C00");
+    rig.clock.advance(900);
+    EXPECT_EQ(received(), "");
+    rig.clock.advance(100);
+    EXPECT_EQ(received(), " X X X X");
+}
+
+TEST_F(Transaction, StatusSurvivesTheNextSendUntilTheClear)
+{
+    send("CR0");
+    rig.port.receive("80\r");
+    send("C00");
+    EXPECT_EQ(rig.link().status(), " Stand by");
+    rig.clock.advance(1200);
+    EXPECT_EQ(rig.link().status(), "");
+}
+
+TEST_F(Transaction, LampTimeOnlyAtTheEventThatMakesSixCharacters)
+{
+    send("CR3");
+    rig.port.receive("00123\r\n"); // seven at once: never six
+    EXPECT_EQ(rig.link().status(), "");
+    send("CR3");
+    rig.port.receive("00123\r");
+    rig.port.receive("\n");
+    EXPECT_EQ(rig.link().status(), "     1 2 3   Hour Use");
+    // A second reading before the clear is appended.
+    send("CR3");
+    rig.port.receive("00001\r");
+    EXPECT_EQ(rig.link().status(), "     1 2 3   Hour Use" + std::string(9, ' ') + "1   Hour Use");
+}
+
+TEST_F(Transaction, DecodingFollowsThePanelCommandNotTheLastWrite)
+{
+    send("CR1");
+    rig.link().hyouji("CR LAMPSTS\r", kModeSend); // as the reference window sends
+    rig.port.receive("3\r");
+    EXPECT_EQ(rig.link().status(), " Input 3");
+    EXPECT_EQ(rig.link().panelCommand(), "CR1\r");
+}
+
+TEST_F(Transaction, SpaceLegendFollowsTheRendering)
+{
+    send("CR LAMPSTS");
+    EXPECT_TRUE(rig.link().spaceLegendVisible());
+    EXPECT_TRUE(rig.view.isVisible("Label27"));
+    rig.clock.advance(1000);
+    EXPECT_FALSE(rig.link().spaceLegendVisible());
+    EXPECT_FALSE(rig.view.isVisible("Label27"));
+    EXPECT_FALSE(rig.view.isVisible("Label28"));
+}
+
+TEST_F(Transaction, LineEventsAreIgnored)
+{
+    send("CR0");
+    rig.port.raise(1001);
+    EXPECT_TRUE(rig.link().awaitingReply());
+    // A receive event with nothing waiting changes nothing either.
+    rig.port.raise(kCommEventReceive);
+    EXPECT_TRUE(rig.link().awaitingReply());
+    EXPECT_EQ(received(), "");
+}
+
+TEST_F(Transaction, BufferStopsAtItsLimit)
+{
+    const std::string chunk(4096, 'A');
+    for (int i = 0; i < 10; ++i)
+        rig.port.receive(chunk);
+    EXPECT_EQ(rig.link().buffer().size(), Link::kBufferLimit);
+    EXPECT_EQ(rig.link().droppedCharacters(), 10u * 4096u - Link::kBufferLimit);
+    EXPECT_EQ(received().size(), 1 + 2 * Link::kBufferLimit);
+    EXPECT_FALSE(rig.link().notice().empty());
+    // The next send starts afresh.
+    send("C00");
+    rig.port.receive("\x06\r");
+    EXPECT_EQ(received(), "  [ACK]  [CR] ");
+}
+
+TEST_F(Transaction, SendOnAClosedPortIsShownAndReportedWithoutWriting)
+{
+    rig.port.close();
+    send("C00");
+    EXPECT_TRUE(rig.port.written.empty());
+    EXPECT_EQ(rig.link().sentLine(), " C 0 0  [CR] ");
+    EXPECT_NE(rig.link().notice().find("closed"), std::string::npos);
+    EXPECT_EQ(rig.view.caption("LinkNotice"), rig.link().notice());
+    rig.clock.advance(1000);
+    EXPECT_EQ(received(), " X X X X");
+}
+
+TEST_F(Transaction, FailedWriteAndLostPortAreReported)
+{
+    rig.port.failWrites = true;
+    send("C00");
+    EXPECT_NE(rig.link().notice().find("write failed"), std::string::npos);
+    rig.port.failWrites = false;
+    send("C00");
+    EXPECT_EQ(rig.link().notice(), "");
+
+    rig.port.lose("the other end hung up");
+    EXPECT_NE(rig.link().notice().find("hung up"), std::string::npos);
+    EXPECT_FALSE(rig.port.isOpen());
+}
+
+} // namespace
+} // namespace orva::test

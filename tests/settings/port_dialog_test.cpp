@@ -1,0 +1,181 @@
+// The port dialog's paths, from start-up and from the COM button.
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace orva::test {
+namespace {
+
+class PortDialogPaths : public ::testing::Test {
+protected:
+    PortDialog& dialog()
+    {
+        PortDialog* d = rig.program.portDialog();
+        EXPECT_NE(d, nullptr);
+        return *d;
+    }
+    FakeDialogView& view() { return rig.shell.dialogView; }
+    Rig rig;
+};
+
+TEST_F(PortDialogPaths, FirstRunShowsTheDialogModallyWith19200)
+{
+    rig.program.formLoad();
+    ASSERT_EQ(rig.shell.dialogModal, std::vector<bool>{true});
+    EXPECT_EQ(rig.shell.mainShown, 0);
+    EXPECT_TRUE(dialog().isChecked(2));
+    EXPECT_FALSE(dialog().isChecked(1));
+    for (int o = 3; o <= 7; ++o)
+        EXPECT_FALSE(dialog().isChecked(o));
+    EXPECT_EQ(dialog().otherField(), "0");
+    EXPECT_EQ(view().selection.field, "Text1");
+    EXPECT_EQ(view().selection.start, 0);
+    EXPECT_EQ(view().selection.length, 1);
+    EXPECT_EQ(rig.port.settings(), "19200,N,8,1");
+
+    dialog().ok();
+    EXPECT_EQ(view().warnings, std::vector<std::string>{"Error: Retry Comport"});
+    EXPECT_EQ(rig.store.writes, 0);
+    EXPECT_FALSE(view().closed);
+}
+
+TEST_F(PortDialogPaths, OkOpensStoresAndShowsTheMainWindow)
+{
+    rig.program.formLoad();
+    dialog().optionClick(5); // COM3
+    dialog().optionClick(1); // 9600
+    dialog().ok();
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.portNumber(), 3);
+    EXPECT_EQ(rig.port.settings(), "9600,N,8,1");
+    EXPECT_EQ(rig.store.values["StartUP/ComPort"], "3");
+    EXPECT_EQ(rig.store.values["StartUP/BaudRate"], "96");
+    EXPECT_TRUE(view().closed);
+    EXPECT_EQ(rig.program.portDialog(), nullptr);
+    EXPECT_GE(rig.shell.mainShown, 1);
+    EXPECT_FALSE(rig.shell.moved); // not re-placed after the dialog
+    EXPECT_EQ(rig.timer2.interval(), 5000);
+    EXPECT_EQ(rig.timer4.interval(), 5500);
+}
+
+TEST_F(PortDialogPaths, OkOnAPortThatWillNotOpenWarnsAndStoresNothing)
+{
+    rig.port.heldPorts = {2};
+    rig.program.formLoad();
+    dialog().optionClick(4);
+    dialog().ok();
+    EXPECT_EQ(view().warnings.size(), 1u);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.store.writes, 0);
+    EXPECT_NE(rig.program.portDialog(), nullptr);
+}
+
+TEST_F(PortDialogPaths, OtherFieldRulesAndIndependenceFromTheOptions)
+{
+    rig.program.formLoad();
+    dialog().optionClick(4); // COM2
+    dialog().otherFieldChange("1");
+    EXPECT_EQ(rig.program.choice().portNumber, 1);
+    dialog().otherFieldChange("12");
+    EXPECT_EQ(rig.program.choice().portNumber, 12);
+    for (const char* bad : {"16", "123", "", "x0"}) {
+        dialog().otherFieldChange(bad);
+        EXPECT_EQ(dialog().otherField(), "0") << bad;
+        EXPECT_EQ(view().captions["Text1"], "0") << bad;
+        EXPECT_EQ(rig.program.choice().portNumber, 12) << bad;
+    }
+    dialog().otherFieldChange("7");
+    EXPECT_TRUE(dialog().isChecked(4)); // COM2 still shows as selected
+    dialog().ok();
+    EXPECT_EQ(rig.port.portNumber(), 7);
+    EXPECT_EQ(rig.store.values["StartUP/ComPort"], "7");
+}
+
+TEST_F(PortDialogPaths, CancelAtStartUpWarnsUntilAPortIsPicked)
+{
+    rig.storeSettings("16", "96");
+    rig.program.formLoad();
+    EXPECT_EQ(rig.program.choice().portNumber, 16);
+    dialog().cancel();
+    EXPECT_EQ(rig.program.choice().portNumber, 0);
+    EXPECT_EQ(view().warnings.size(), 1u);
+    dialog().optionClick(3); // still shows checked? no matter: a pick is needed
+    dialog().cancel();
+    EXPECT_EQ(rig.program.choice().portNumber, 0);
+    dialog().ok();
+    EXPECT_EQ(view().warnings.size(), 3u);
+    EXPECT_EQ(rig.store.writes, 0);
+}
+
+TEST_F(PortDialogPaths, ClosedThroughTheWindowSystemShowsTheMainWindowWithThePortClosed)
+{
+    rig.program.formLoad();
+    dialog().optionClick(3);
+    dialog().closedByWindowSystem();
+    EXPECT_EQ(rig.program.portDialog(), nullptr);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.store.writes, 0);
+    EXPECT_EQ(rig.shell.mainShown, 1);
+    // The main window stays usable: a send is reported, never fatal.
+    rig.panel().click("Command17");
+    EXPECT_FALSE(rig.link().notice().empty());
+}
+
+TEST_F(PortDialogPaths, ComButtonClosesThePortAndCancelReturnsToIt)
+{
+    rig.startOnPort(3, "96");
+    rig.panel().click("Command33");
+    EXPECT_FALSE(rig.port.isOpen());
+    ASSERT_EQ(rig.shell.dialogModal, std::vector<bool>{false});
+    EXPECT_TRUE(dialog().isChecked(5));
+    EXPECT_TRUE(dialog().isChecked(1));
+    dialog().optionClick(7);
+    dialog().optionClick(2);
+    dialog().cancel();
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.portNumber(), 3);
+    EXPECT_EQ(rig.port.settings(), "9600,N,8,1");
+    EXPECT_EQ(rig.store.values["StartUP/ComPort"], "3"); // untouched
+    EXPECT_EQ(rig.store.writes, 0);
+    EXPECT_EQ(rig.program.portDialog(), nullptr);
+}
+
+TEST_F(PortDialogPaths, CancelToAPortThatWillNotReopenKeepsTheDialog)
+{
+    rig.startOnPort(3, "192");
+    rig.panel().click("Command33");
+    rig.port.heldPorts = {3};
+    dialog().optionClick(1);
+    dialog().cancel();
+    EXPECT_EQ(view().warnings.size(), 1u);
+    EXPECT_TRUE(dialog().isChecked(2)); // the previous baud rate restored
+    EXPECT_EQ(rig.program.choice().portNumber, 3);
+    EXPECT_FALSE(rig.port.isOpen());
+}
+
+TEST_F(PortDialogPaths, PortsAboveFiveShowNoOptionAndReopenOnOk)
+{
+    rig.startOnPort(9);
+    rig.panel().click("Command33");
+    for (int o = 3; o <= 7; ++o)
+        EXPECT_FALSE(dialog().isChecked(o));
+    EXPECT_EQ(dialog().otherField(), "0");
+    dialog().ok();
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.portNumber(), 9);
+}
+
+TEST_F(PortDialogPaths, ComAgainWhileOpenOnlyRaisesTheDialog)
+{
+    rig.startOnPort(2);
+    rig.panel().click("Command33");
+    dialog().optionClick(6); // COM4, not applied yet
+    rig.panel().click("Command33");
+    EXPECT_EQ(rig.shell.dialogsCreated, 1);
+    EXPECT_EQ(rig.shell.dialogRaised, 1);
+    // The changed value is now what Cancel goes back to.
+    EXPECT_EQ(rig.program.choice().previousPortNumber, 4);
+}
+
+} // namespace
+} // namespace orva::test
