@@ -9,6 +9,7 @@
 #include "settings/qt_settings_store.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
