@@ -1,0 +1,52 @@
+// Typing into the port dialog's OTHER field: the port number stays 0 or
+// 1..15 and the field never holds a text that is neither a port nor "0".
+#include "fuzz_support.h"
+#include "settings/port_dialog.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace orva;
+
+namespace {
+class Store : public SettingsStore {
+public:
+    std::string read(const std::string&, const std::string&, const std::string& fallback) const override
+    {
+        return fallback;
+    }
+    void write(const std::string&, const std::string&, const std::string&) override {}
+};
+class Host : public PortDialogHost {
+public:
+    void showMainWindow() override {}
+    void portOpened() override {}
+    void portDialogClosed() override {}
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    PortChoice choice;
+    fuzz::Port port;
+    port.opened = false;
+    Store store;
+    Host host;
+    PortDialog dialog(choice, port, store, host);
+    dialog.load();
+    // Each line is one state of the field, as if typed.
+    std::string text;
+    for (std::size_t i = 0; i <= size; ++i) {
+        if (i == size || data[i] == '\n') {
+            dialog.otherFieldChange(text);
+            if (choice.portNumber < 0 || choice.portNumber > 15)
+                std::abort();
+            if (!otherFieldPort(dialog.otherField()) && dialog.otherField() != "0")
+                std::abort();
+            text.clear();
+        } else {
+            text += static_cast<char>(data[i]);
+        }
+    }
+    return 0;
+}
