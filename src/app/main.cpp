@@ -10,6 +10,31 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+class ShownWatcher : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !reported_) {
+            reported_ = true;
+            std::fputs("shown\n", stdout);
+            std::fflush(stdout);
+            QTimer::singleShot(500, qApp, &QApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool reported_ = false;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -31,6 +56,13 @@ int main(int argc, char** argv)
     orva::Program program(port, store, timer1, timer2, timer4, window, shell);
     window.bind(program.panel());
     window.setCloseHandler([&program] { program.mainWindowClosed(); });
+
+    // For the start-up benchmark: say when the main window first shows, then
+    // end half a second later.
+    if (qEnvironmentVariableIsSet("ORVA_BENCH_REPORT_SHOWN")) {
+        auto* watcher = new ShownWatcher(&window);
+        window.installEventFilter(watcher);
+    }
 
     program.formLoad();
     return app.exec();

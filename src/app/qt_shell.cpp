@@ -13,6 +13,12 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 }
 
+QtShell::~QtShell()
+{
+    delete dialog_.data();
+    delete reference_.data();
+}
+
 Shell::Size QtShell::screenTwips() const
 {
     const QScreen* screen = main_.screen() ? main_.screen() : QGuiApplication::primaryScreen();

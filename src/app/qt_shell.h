@@ -17,6 +17,9 @@ class QtReferenceWindow;
 class QtShell : public Shell {
 public:
     explicit QtShell(QtMainWindow& main) : main_(main) {}
+    ~QtShell() override;
+    QtShell(const QtShell&) = delete;
+    QtShell& operator=(const QtShell&) = delete;
 
     Size screenTwips() const override;
     double mainOuterWidthTwips() const override;

@@ -14,6 +14,13 @@ Link::Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view)
     clearTimer_.setHandler([this] { clearMonitor(); });
 }
 
+Link::~Link()
+{
+    port_.setListener(nullptr);
+    replyTimer_.setHandler({});
+    clearTimer_.setHandler({});
+}
+
 void Link::hyouji(const std::string& text, int mode)
 {
     if (mode == kModeSend) {

@@ -39,6 +39,7 @@ public:
     static constexpr std::size_t kBufferLimit = 32766;
 
     Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view);
+    ~Link() override;
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
