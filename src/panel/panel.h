@@ -37,6 +37,7 @@ public:
     static constexpr int kRepeatIntervalMs = 100;
 
     Panel(Link& link, Timer& repeatTimer, MainView& view, PanelHost& host);
+    ~Panel() { repeatTimer_.setHandler({}); }
     Panel(const Panel&) = delete;
     Panel& operator=(const Panel&) = delete;
 
