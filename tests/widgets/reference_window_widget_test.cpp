@@ -1,0 +1,103 @@
+// The command list window: its lists hold the catalogues verbatim and the
+// operator's picks, typing and buttons reach the behaviour.
+#include "fakes.h"
+#include "reference/catalogues.h"
+#include "reference/qt_reference_window.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace orva::test {
+namespace {
+
+struct WindowRig {
+    WindowRig()
+    {
+        port.setPortNumber(1);
+        port.open();
+        window = new QtReferenceWindow(behaviour);
+        behaviour.attach(*window);
+        behaviour.setCloseHandler([this] { ++closes; });
+        behaviour.load();
+        window->show();
+    }
+    ~WindowRig() { delete window.data(); }
+    QComboBox* list(const char* name) { return window->findChild<QComboBox*>(name); }
+    QPushButton* button(const char* name) { return window->findChild<QPushButton*>(name); }
+    QLineEdit* edit() { return window->findChild<QLineEdit*>("Text1"); }
+
+    VirtualClock clock;
+    FakeTimer timer2{clock};
+    FakeTimer timer4{clock};
+    FakePort port;
+    FakeView view;
+    Link link{port, timer2, timer4, view};
+    ReferenceWindow behaviour{link};
+    QPointer<QtReferenceWindow> window;
+    int closes = 0;
+};
+
+TEST(CommandListWindow, ListsHoldTheCataloguesVerbatim)
+{
+    WindowRig rig;
+    EXPECT_EQ(rig.window->windowTitle(), "Command List");
+    const std::pair<const char*, std::span<const std::string_view>> lists[] = {
+        {"Combo1", basicCatalogue()}, {"Combo2", expandedSetCatalogue()}, {"Combo3", expandedReadCatalogue()}};
+    for (const auto& [name, entries] : lists) {
+        QComboBox* combo = rig.list(name);
+        ASSERT_NE(combo, nullptr) << name;
+        ASSERT_EQ(combo->count(), static_cast<int>(entries.size())) << name;
+        for (int i = 0; i < combo->count(); ++i)
+            EXPECT_EQ(combo->itemText(i).toLatin1().toStdString(), entries[static_cast<std::size_t>(i)]);
+    }
+    EXPECT_TRUE(rig.list("Combo1")->isVisible());
+    EXPECT_FALSE(rig.list("Combo2")->isVisible());
+    EXPECT_EQ(rig.edit()->text(), "C00[CR]");
+    EXPECT_TRUE(rig.window->findChild<QLabel*>("Label2")->isVisible());
+    EXPECT_FALSE(rig.window->findChild<QLabel*>("Label1")->isVisible());
+    EXPECT_EQ(rig.list("Combo1")->y(), 1560 / 15);
+}
+
+TEST(CommandListWindow, PickTypeAndSend)
+{
+    WindowRig rig;
+    QTest::mouseClick(rig.button("Command4"), Qt::LeftButton); // expanded set list
+    EXPECT_TRUE(rig.list("Combo2")->isVisible());
+    EXPECT_FALSE(rig.list("Combo1")->isVisible());
+    rig.list("Combo2")->setCurrentIndex(2); // "CF BRIGHT 0%%", as the operator picks it
+    EXPECT_EQ(rig.edit()->text(), "CF BRIGHT 0%%[CR]");
+    EXPECT_TRUE(rig.window->findChild<QLabel*>("Label1")->isVisible());
+
+    rig.edit()->setFocus();
+    rig.edit()->setCursorPosition(11);
+    QTest::keyClick(rig.edit(), Qt::Key_Delete);
+    QTest::keyClick(rig.edit(), Qt::Key_Delete);
+    QTest::keyClicks(rig.edit(), "42");
+    EXPECT_EQ(rig.behaviour.composed(), "CF BRIGHT 042\r");
+    QTest::mouseClick(rig.button("Command1"), Qt::LeftButton);
+    ASSERT_FALSE(rig.port.written.empty());
+    EXPECT_EQ(rig.port.written.back(), "CF BRIGHT 042\r");
+    EXPECT_FALSE(rig.window->findChild<QLabel*>("Label1")->isVisible());
+}
+
+TEST(CommandListWindow, CloseButtonAndTitleBarBothRunTheCloseSteps)
+{
+    {
+        WindowRig rig;
+        QTest::mouseClick(rig.button("Command2"), Qt::LeftButton);
+        EXPECT_EQ(rig.closes, 1);
+    }
+    {
+        WindowRig rig;
+        rig.window->close();
+        EXPECT_EQ(rig.closes, 1);
+    }
+}
+
+} // namespace
+} // namespace orva::test
