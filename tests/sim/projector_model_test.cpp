@@ -242,6 +242,8 @@ TEST(ProjectorModelLamp, LampTimeRunsOnlyWhileTheLampIsLit)
     EXPECT_EQ(reply(model, "CR3"), "00000\r");
     model.advance(1);
     EXPECT_EQ(reply(model, "CR3"), "00001\r") << "count down counts too";
+    model.advance(3'600'000LL - 1000);
+    EXPECT_EQ(reply(model, "CR3"), "00001\r") << "a second short of two hours";
     model.answer("C02");
     model.advance(5 * 3'600'000LL);
     EXPECT_EQ(reply(model, "CR3"), "00001\r") << "not while cooling down";
