@@ -29,7 +29,8 @@ enum class Action {
 // and the behaviour.
 struct PanelButton {
     std::string_view name;    // object name, e.g. "Command17"
-    std::string_view group;   // title of its group, "" for none
+    std::string_view group;   // title of its group, "" for none; a two-line
+                              // title joined by a blank ("Power Management")
     std::string_view caption; // "" for the arrow buttons
     Arrow arrow;
     Face face;
@@ -49,6 +50,10 @@ struct PanelGroup {
     TwipsRect geometry;       // in the window's client area
     int titleFontCentiPoints;
     bool darkRedTitle;
+    std::string_view titleName;  // object names of the title labels, "" for none
+    std::string_view title2Name;
+    TwipsRect titleGeometry;     // in the window's client area
+    TwipsRect title2Geometry;
 };
 
 // A label that is not a group title (line monitor, status, legends).
@@ -77,5 +82,8 @@ inline constexpr int kExpandedHeight = 8100;
 inline constexpr int kExpandedThreshold = 7000;
 // Everything at this top or lower lies in the part only the expanded height shows.
 inline constexpr int kExpandedAreaTop = 5380;
+// Everything else ends at or above this: the client height the collapsed
+// window leaves.
+inline constexpr int kCollapsedClientBottom = 5300;
 
 } // namespace orva
