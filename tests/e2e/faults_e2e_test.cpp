@@ -1,0 +1,164 @@
+// Faults on a real line: replies cut anywhere, garbage and every byte value,
+// a stream past the buffer's bound, hang-ups during a reply and a hold.
+#include "fakes.h"
+#include "link/qt_serial_port.h"
+#include "link/qt_timer.h"
+#include "link/render.h"
+#include "pty_peer.h"
+#include "qt_wait.h"
+#include "settings/port_map.h"
+#include "simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace orva::test {
+namespace {
+
+struct Live {
+    explicit Live(const std::string& device)
+    {
+        store.values["Ports/COM1"] = device;
+        store.values["StartUP/ComPort"] = "1";
+        store.values["StartUP/BaudRate"] = "192";
+        program.formLoad();
+    }
+    FakeStore store;
+    QtSerialPort port{[this](int n) { return devicePathForPort(n, store); }};
+    QtTimer timer1, timer2, timer4;
+    FakeView view;
+    FakeShell shell;
+    Program program{port, store, timer1, timer2, timer4, view, shell};
+    Link& link() { return program.link(); }
+};
+
+struct Read {
+    const char* button;
+    const char* status; // what the status label ends with
+};
+
+TEST(Faults, RepliesCutAtEveryPositionDecodeAsWhole)
+{
+    const Read reads[] = {
+        {"Command44", " Stand by"},
+        {"Command55", " Lamp is OFF"},
+        {"Command46", "   1 2 3   Hour Use"},
+        {"Command54", " + 2 5 . 5 deg C + 3 1 . 0 deg C + 4 0 . 2 deg C "},
+        {"Command45", " Input 1"},
+        {"Command47", " Normally"},
+    };
+    for (int piece = 1; piece <= 17; ++piece) {
+        Simulator sim({"--split", QString::number(piece), "--gap", "3"});
+        ASSERT_TRUE(sim.started());
+        Live live(sim.device());
+        ASSERT_TRUE(live.port.isOpen());
+        for (const Read& r : reads) {
+            live.program.panel().click(r.button);
+            const std::string want = r.status;
+            ASSERT_TRUE(waitFor([&] {
+                const std::string& s = live.link().status();
+                return s.size() >= want.size() && s.compare(s.size() - want.size(), want.size(), want) == 0;
+            })) << r.button << " in pieces of " << piece << ": " << live.link().status();
+            // Let the clear tick empty the label before the next read.
+            ASSERT_TRUE(waitFor([&] { return !live.timer4.isEnabled(); }));
+        }
+    }
+}
+
+TEST(Faults, GarbageBeforeTheReplyIsShownButNotDecoded)
+{
+    Simulator sim({"--garbage", "4"});
+    ASSERT_TRUE(sim.started());
+    Live live(sim.device());
+    live.program.panel().click("Command44");
+    ASSERT_TRUE(waitFor([&] { return live.link().receivedLine().size() == 1 + 4 * 2 + 4 + 6; }))
+        << live.link().receivedLine();
+    EXPECT_EQ(live.link().status(), "");
+}
+
+TEST(Faults, EveryByteValueCrossesTheLineUnchanged)
+{
+    PtyPeer peer;
+    ASSERT_FALSE(peer.device().empty());
+    Live live(peer.device());
+    ASSERT_TRUE(live.port.isOpen()) << live.port.errorText();
+    std::string all;
+    for (int c = 0; c < 256; ++c)
+        all += static_cast<char>(c);
+    ASSERT_TRUE(peer.send(all));
+    ASSERT_TRUE(waitFor([&] { return live.link().buffer().size() == 256; })) << live.link().buffer().size();
+    EXPECT_EQ(live.link().buffer(), all);
+    EXPECT_EQ(live.link().receivedLine(), renderMonitorLine(all).line);
+}
+
+TEST(Faults, WrittenFramesArriveExactly)
+{
+    PtyPeer peer;
+    Live live(peer.device());
+    ASSERT_TRUE(live.port.isOpen());
+    live.program.panel().click("Command55");
+    live.program.panel().click("Command17");
+    std::string got;
+    ASSERT_TRUE(waitFor([&] {
+        got += peer.received();
+        return got.size() >= 15;
+    }));
+    EXPECT_EQ(got, "CR LAMPSTS\rC00\r");
+}
+
+TEST(Faults, StreamPastTheBoundIsCutAndTheProgramGoesOn)
+{
+    PtyPeer peer;
+    Live live(peer.device());
+    ASSERT_TRUE(live.port.isOpen());
+    const std::string chunk(1000, 'Z');
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(peer.send(chunk));
+        spin(2);
+    }
+    ASSERT_TRUE(waitFor([&] { return live.link().droppedCharacters() == 40000 - Link::kBufferLimit; }))
+        << live.link().buffer().size();
+    EXPECT_EQ(live.link().buffer().size(), Link::kBufferLimit);
+    EXPECT_FALSE(live.link().notice().empty());
+    live.program.panel().click("Command44");
+    EXPECT_TRUE(live.link().buffer().empty());
+    ASSERT_TRUE(peer.send("80\r"));
+    ASSERT_TRUE(waitFor([&] { return live.link().status() == " Stand by"; }));
+}
+
+TEST(Faults, HangUpMidReplyLeavesTheProgramAlive)
+{
+    PtyPeer peer;
+    Live live(peer.device());
+    ASSERT_TRUE(live.port.isOpen());
+    live.program.panel().click("Command54");
+    ASSERT_TRUE(peer.send("+25.5 +3"));
+    ASSERT_TRUE(waitFor([&] { return live.link().buffer().size() == 8; }));
+    peer.hangUp();
+    ASSERT_TRUE(waitFor([&] { return !live.port.isOpen(); }));
+    EXPECT_NE(live.link().notice().find("Port lost"), std::string::npos);
+    // No busy loop after the loss: the event loop is quiet.
+    spin(200);
+    EXPECT_FALSE(live.port.isOpen());
+    live.program.panel().click("Command44");
+    EXPECT_NE(live.link().notice().find("closed"), std::string::npos);
+}
+
+TEST(Faults, HangUpMidHoldLeavesTheProgramAliveAndTheHoldEnds)
+{
+    Simulator sim({"--hangup-after", "3"});
+    ASSERT_TRUE(sim.started());
+    Live live(sim.device());
+    ASSERT_TRUE(live.port.isOpen());
+    live.program.panel().press("Command1"); // volume up, held
+    ASSERT_TRUE(waitFor([&] { return !live.port.isOpen(); }));
+    spin(300); // repeats go on against the closed port, reported
+    EXPECT_NE(live.link().notice().find("closed"), std::string::npos);
+    live.program.panel().release();
+    EXPECT_FALSE(live.program.panel().holding());
+    EXPECT_FALSE(live.timer1.isEnabled());
+}
+
+} // namespace
+} // namespace orva::test
