@@ -27,7 +27,9 @@ void Link::hyouji(const std::string& text, int mode)
         // A frame that cannot go out is still shown, so the operator sees
         // what was meant; the notice says why nothing left.
         if (!port_.isOpen()) {
-            setNotice("Not sent: the port is closed. Press COM to choose a port.");
+            setNotice(lostReason_.empty()
+                          ? "Not sent: the port is closed. Press COM to choose a port."
+                          : "Not sent: the port was lost (" + lostReason_ + "). Press COM to reopen it.");
         } else if (!port_.write(text)) {
             setNotice("Not sent: " + port_.errorText());
         } else if (!notice_.empty()) {
@@ -86,6 +88,7 @@ void Link::onComm(int event)
 
 void Link::onPortLost(const std::string& why)
 {
+    lostReason_ = why;
     setNotice("Port lost: " + why + ". Press COM to reopen it.");
 }
 
@@ -127,6 +130,7 @@ void Link::clearBuffer()
 
 void Link::portOpened()
 {
+    lostReason_.clear();
     setNotice({});
 }
 

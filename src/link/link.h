@@ -106,6 +106,7 @@ private:
     std::string receivedLine_;
     std::string status_;
     std::string notice_;
+    std::string lostReason_; // why the port went, until it opens again
     bool crLegend_ = false;
     bool spaceLegend_ = false;
 };

@@ -224,6 +224,11 @@ TEST_F(Transaction, FailedWriteAndLostPortAreReported)
     rig.port.lose("the other end hung up");
     EXPECT_NE(rig.link().notice().find("hung up"), std::string::npos);
     EXPECT_FALSE(rig.port.isOpen());
+    // Later sends say why nothing goes out, until a port opens again.
+    send("C00");
+    EXPECT_NE(rig.link().notice().find("lost (the other end hung up)"), std::string::npos);
+    rig.link().portOpened();
+    EXPECT_EQ(rig.link().notice(), "");
 }
 
 } // namespace
