@@ -28,8 +28,7 @@ void appendMonitorTokens(RenderedLine& out, std::string_view text)
 
 RenderedLine renderMonitorLine(std::string_view text)
 {
-    RenderedLine out;
-    out.line = " ";
+    RenderedLine out{std::string(1, ' '), false, false};
     appendMonitorTokens(out, text);
     return out;
 }
