@@ -1,0 +1,463 @@
+#include "panel/qt_main_window.h"
+
+#include "link/link.h"
+#include "panel/panel_table.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace orva {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kTitleAndBorderTwips = 480; // of the outer height
+constexpr int kSideBordersTwips = 120;    // of the outer width, until the frame is known
+
+const QColor kBackground(192, 192, 192);
+const QColor kDarkRed(192, 0, 0);
+const QColor kArrowFace(255, 255, 128);
+
+QString qs(std::string_view s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+int px(int twips)
+{
+    return static_cast<int>(std::lround(twips / static_cast<double>(kTwipsPerPixel)));
+}
+
+// Edges are rounded, not sizes, so that neighbours stay neighbours.
+QRect toPixels(const TwipsRect& r)
+{
+    const int left = px(r.left);
+    const int top = px(r.top);
+    return {left, top, px(r.right()) - left, px(r.bottom()) - top};
+}
+
+bool contains(const TwipsRect& outer, const TwipsRect& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right() <= outer.right()
+        && inner.bottom() <= outer.bottom();
+}
+
+// The geometry is fixed in logical pixels at 96 per inch (15 twips each), so
+// the captions are sized in the same pixels: 9 pt is 12 px whatever the
+// desktop's font resolution, and nothing outgrows its button.
+QFont captionFont(int centiPoints)
+{
+    QFont f(QtMainWindow::fontFamily());
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(centiPoints * 96 / 7200);
+    f.setBold(true);
+    return f;
+}
+
+const char* faceName(Face face)
+{
+    switch (face) {
+    case Face::Green: return "green";
+    case Face::Red: return "red";
+    case Face::Yellow: return "yellow";
+    case Face::Orange: return "orange";
+    case Face::Cyan: return "cyan";
+    case Face::Teal: return "teal";
+    case Face::Plain: return nullptr;
+    }
+    return nullptr;
+}
+
+// Graphical buttons: the face colour with a raised bevel, sunk while down.
+QString faceStyleSheet()
+{
+    const std::pair<const char*, const char*> faces[] = {
+        {"green", "128, 255, 128"}, {"red", "255, 128, 128"}, {"yellow", "255, 255, 128"},
+        {"orange", "255, 192, 128"}, {"cyan", "192, 255, 255"}, {"teal", "0, 192, 192"},
+    };
+    QString sheet;
+    for (const auto& [name, rgb] : faces) {
+        sheet += QStringLiteral("QPushButton[face=\"%1\"] { background-color: rgb(%2); "
+                                "border: 2px outset rgb(%2); padding: 0px; }\n"
+                                "QPushButton[face=\"%1\"]:pressed { border-style: inset; }\n")
+                     .arg(QLatin1String(name), QLatin1String(rgb));
+    }
+    // The focused button keeps its face and shows a dark edge instead.
+    sheet += QStringLiteral("QPushButton[face]:focus { border: 2px solid rgb(0, 0, 0); }\n"
+                            "QPushButton[face]:focus:pressed { border: 2px inset rgb(64, 64, 64); }\n");
+    return sheet;
+}
+
+// 17 by 9 pixels: a black triangle on the yellow face.
+QIcon arrowIcon(Arrow arrow)
+{
+    QPixmap picture(17, 9);
+    picture.fill(kArrowFace);
+    QPainter p(&picture);
+    for (int i = 0; i < 9; ++i) {
+        switch (arrow) {
+        case Arrow::Up: // row i is 2i+1 wide, the tip at the top
+            p.fillRect(8 - i, i, 2 * i + 1, 1, Qt::black);
+            break;
+        case Arrow::Down:
+            p.fillRect(8 - i, 8 - i, 2 * i + 1, 1, Qt::black);
+            break;
+        case Arrow::Right: { // nine columns in the middle, the base at the left
+            const int half = (8 - i) / 2;
+            p.fillRect(4 + i, 4 - half, 1, 2 * half + 1, Qt::black);
+            break;
+        }
+        case Arrow::Left: {
+            const int half = (8 - i) / 2;
+            p.fillRect(12 - i, 4 - half, 1, 2 * half + 1, Qt::black);
+            break;
+        }
+        case Arrow::None:
+            break;
+        }
+    }
+    p.end();
+    QIcon icon;
+    icon.addPixmap(picture, QIcon::Normal);
+    icon.addPixmap(picture, QIcon::Active);
+    return icon;
+}
+
+const char* arrowWord(Arrow arrow)
+{
+    switch (arrow) {
+    case Arrow::Up: return "up";
+    case Arrow::Down: return "down";
+    case Arrow::Left: return "left";
+    case Arrow::Right: return "right";
+    case Arrow::None: break;
+    }
+    return "";
+}
+
+void setTextColour(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, colour);
+    w->setPalette(p);
+}
+
+void setWhiteBackground(QLabel* label)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    label->setPalette(p);
+    label->setAutoFillBackground(true);
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setLineWidth(1);
+}
+
+// Windows' virtual-key codes for the keys the panel can meet; letters and
+// digits are their upper-case ASCII codes.
+int virtualKey(int key)
+{
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 0x70 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace: return 0x08;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 0x09;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 0x0D;
+    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Control: return 0x11;
+    case Qt::Key_Alt: return 0x12;
+    case Qt::Key_Escape: return 0x1B;
+    case Qt::Key_Space: return 0x20;
+    case Qt::Key_Left: return 0x25;
+    case Qt::Key_Up: return 0x26;
+    case Qt::Key_Right: return 0x27;
+    case Qt::Key_Down: return 0x28;
+    case Qt::Key_Delete: return 0x2E;
+    default: return 0;
+    }
+}
+
+int shiftState(Qt::KeyboardModifiers m)
+{
+    int state = 0;
+    if (m & Qt::ShiftModifier)
+        state |= kShiftMask;
+    if (m & Qt::ControlModifier)
+        state |= kCtrlMask;
+    if (m & Qt::AltModifier)
+        state |= kAltMask;
+    return state;
+}
+
+// Hands the events of the objects it watches to a function; never consumes them.
+class EventHook : public QObject {
+public:
+    using Handler = std::function<bool(QObject*, QEvent*)>;
+    EventHook(QObject* parent, Handler handler) : QObject(parent), handler_(std::move(handler)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        handler_(watched, event);
+        return false;
+    }
+
+private:
+    Handler handler_;
+};
+
+} // namespace
+
+QString QtMainWindow::fontFamily()
+{
+    static const QString family = [] {
+        for (const char* f : {"MS PGothic", "IPAPGothic"}) {
+            if (QFontDatabase::hasFamily(QString::fromLatin1(f)))
+                return QString::fromLatin1(f);
+        }
+        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    }();
+    return family;
+}
+
+QtMainWindow::QtMainWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint)
+{
+    setObjectName("Form1");
+    setWindowTitle("ORVA   QLN40/QLN45/QLN50  CONTROL  Ver.2.0");
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kBackground);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setStyleSheet(faceStyleSheet());
+
+    // Frames first, so that they lie behind; a control inside a frame's
+    // rectangle becomes the frame's child and hides with it.
+    std::vector<std::pair<TwipsRect, QFrame*>> frames;
+    for (const PanelGroup& g : panelGroups()) {
+        auto* frame = new QFrame(this);
+        frame->setObjectName(qs(g.name));
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        frame->setGeometry(toPixels(g.geometry));
+        frames.emplace_back(g.geometry, frame);
+        controls_.insert(frame->objectName(), frame);
+    }
+    auto place = [&](QWidget* w, std::string_view name, const TwipsRect& r) {
+        QWidget* container = this;
+        QRect rect = toPixels(r);
+        for (const auto& [frameRect, frame] : frames) {
+            if (contains(frameRect, r)) {
+                container = frame;
+                rect.translate(-frame->pos());
+                break;
+            }
+        }
+        w->setParent(container);
+        w->setObjectName(qs(name));
+        w->setGeometry(rect);
+        w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+        controls_.insert(w->objectName(), w);
+    };
+
+    for (const PanelGroup& g : panelGroups()) {
+        const std::pair<std::string_view, std::string_view> titles[] = {{g.titleName, g.title},
+                                                                         {g.title2Name, g.title2}};
+        const TwipsRect rects[] = {g.titleGeometry, g.title2Geometry};
+        for (int i = 0; i < 2; ++i) {
+            if (titles[i].first.empty())
+                continue;
+            auto* title = new QLabel(qs(titles[i].second));
+            place(title, titles[i].first, rects[i]);
+            title->setTextFormat(Qt::PlainText);
+            title->setFont(captionFont(g.titleFontCentiPoints));
+            title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            if (g.darkRedTitle)
+                setTextColour(title, kDarkRed);
+        }
+    }
+
+    QWidget* previous = nullptr;
+    for (const PanelButton& b : panelButtons()) {
+        auto* button = new QPushButton(qs(b.caption));
+        place(button, b.name, b.geometry);
+        button->setFont(captionFont(b.fontCentiPoints));
+        button->setAutoDefault(false);
+        if (const char* face = faceName(b.face))
+            button->setProperty("face", QString::fromLatin1(face));
+        if (b.arrow != Arrow::None) {
+            button->setIcon(arrowIcon(b.arrow));
+            button->setIconSize(QSize(17, 9));
+            button->setAccessibleName(qs(b.group) + ' ' + QString::fromLatin1(arrowWord(b.arrow)));
+        } else if (!b.group.empty()) {
+            button->setAccessibleName(qs(b.group) + ' ' + qs(b.caption));
+        }
+        const QString what = b.command.empty()
+            ? qs(b.meaning)
+            : qs(b.command) + QString::fromUtf8(" \u2014 ") + qs(b.meaning);
+        button->setToolTip(what);
+        button->setAccessibleDescription(what);
+        if (b.action == Action::Hold)
+            holdButtons_.insert(button, button->objectName());
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+
+    for (const PanelLabel& l : panelLabels()) {
+        auto* label = new QLabel(qs(l.caption));
+        place(label, l.name, l.geometry);
+        label->setTextFormat(Qt::PlainText);
+        label->setFont(captionFont(l.fontCentiPoints));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    auto label = [this](std::string_view name) { return static_cast<QLabel*>(control(name)); };
+    for (std::string_view caption : {"Label9", "Label10", "Label26"})
+        label(caption)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (std::string_view line : {monitor::kSentLine, monitor::kReceivedLine})
+        setWhiteBackground(label(line));
+    setWhiteBackground(label(monitor::kStatus));
+    setTextColour(label(monitor::kStatus), Qt::red);
+    for (std::string_view legend : {monitor::kCrLegend, monitor::kSpaceLegend}) {
+        setTextColour(label(legend), Qt::red);
+        label(legend)->hide();
+    }
+    QLabel* notice = label(monitor::kNotice);
+    setTextColour(notice, Qt::red);
+    notice->setWordWrap(true);
+    notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    holdFilter_ = new EventHook(this, [this](QObject* o, QEvent* e) { return holdButtonEvent(o, e); });
+    for (auto it = holdButtons_.cbegin(); it != holdButtons_.cend(); ++it)
+        it.key()->installEventFilter(holdFilter_);
+
+    setOuterHeight(kExpandedHeight);
+    if (QWidget* first = control(panelButtons().front().name))
+        first->setFocus();
+}
+
+QtMainWindow::~QtMainWindow()
+{
+    if (keyFilter_)
+        qApp->removeEventFilter(keyFilter_);
+}
+
+void QtMainWindow::bind(Panel& panel)
+{
+    panel_ = &panel;
+    for (const PanelButton& b : panelButtons()) {
+        if (b.action == Action::Hold)
+            continue; // press and release only, never a click
+        auto* button = static_cast<QPushButton*>(control(b.name));
+        const std::string name(b.name);
+        connect(button, &QPushButton::clicked, this, [this, name] {
+            if (panel_)
+                panel_->click(name);
+        });
+    }
+    if (!keyFilter_) {
+        // Key preview: the panel sees every key press in this window before
+        // the focused control does.
+        keyFilter_ = new EventHook(this, [this](QObject* o, QEvent* e) { return keyPreviewEvent(o, e); });
+        qApp->installEventFilter(keyFilter_);
+    }
+}
+
+bool QtMainWindow::holdButtonEvent(QObject* watched, QEvent* event)
+{
+    if (!panel_)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // the second press of a quick double click
+        panel_->press(holdButtons_.value(watched).toStdString());
+        break;
+    case QEvent::MouseButtonRelease:
+        // Qt delivers the release to the button that took the press, also
+        // when the pointer has left it.
+        panel_->release();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool QtMainWindow::keyPreviewEvent(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !panel_)
+        return false;
+    // A key press travels from the focused control up to the window while
+    // nobody accepts it; the panel sees it once, at the control it was sent to.
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() != this)
+        return false;
+    QWidget* target = focusWidget() ? focusWidget() : this;
+    if (w != target)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    panel_->keyDown(virtualKey(key->key()), shiftState(key->modifiers()));
+    return false;
+}
+
+void QtMainWindow::setCloseHandler(std::function<void()> handler)
+{
+    closeHandler_ = std::move(handler);
+}
+
+void QtMainWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (closeHandler_)
+        closeHandler_();
+}
+
+double QtMainWindow::outerWidthTwips() const
+{
+    const int frameWidth = frameGeometry().width();
+    if (frameWidth > width())
+        return frameWidth * static_cast<double>(kTwipsPerPixel);
+    return kClientWidth + kSideBordersTwips;
+}
+
+QWidget* QtMainWindow::control(std::string_view name) const
+{
+    return controls_.value(qs(name), nullptr);
+}
+
+void QtMainWindow::setCaption(std::string_view name, const std::string& text)
+{
+    QWidget* w = control(name);
+    const QString caption = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(caption);
+    else if (auto* button = qobject_cast<QPushButton*>(w))
+        button->setText(caption);
+}
+
+void QtMainWindow::setControlVisible(std::string_view name, bool visible)
+{
+    if (QWidget* w = control(name))
+        w->setVisible(visible);
+}
+
+void QtMainWindow::setOuterHeight(int twips)
+{
+    const int client = std::max(0, twips - kTitleAndBorderTwips);
+    setFixedSize(kClientWidth / kTwipsPerPixel, client / kTwipsPerPixel);
+}
+
+} // namespace orva
