@@ -19,6 +19,16 @@ QtShell::~QtShell()
     delete reference_.data();
 }
 
+QtPortDialog* QtShell::portDialogWindow() const
+{
+    return dialog_.data();
+}
+
+QtReferenceWindow* QtShell::referenceWindow() const
+{
+    return reference_.data();
+}
+
 Shell::Size QtShell::screenTwips() const
 {
     const QScreen* screen = main_.screen() ? main_.screen() : QGuiApplication::primaryScreen();

@@ -35,8 +35,8 @@ public:
 
     void quit() override;
 
-    QtPortDialog* portDialogWindow() const { return dialog_.data(); }
-    QtReferenceWindow* referenceWindow() const { return reference_.data(); }
+    QtPortDialog* portDialogWindow() const;
+    QtReferenceWindow* referenceWindow() const;
 
 private:
     QtMainWindow& main_;
