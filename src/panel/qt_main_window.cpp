@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -203,6 +204,34 @@ int shiftState(Qt::KeyboardModifiers m)
     return state;
 }
 
+// A line of the monitor. The received line can hold tens of thousands of
+// characters, of which a few dozen fit; laying all of them out at every
+// paint would take tens of milliseconds, so only the head that can show is
+// drawn (every character is at least a pixel wide). The caption itself
+// stays whole.
+class MonitorLine : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        const qsizetype fits = contentsRect().width() + 1;
+        if (text().size() <= fits) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        // Placed as QLabel places a left-aligned plain text.
+        QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        const int shift = indent() >= 0 ? indent() : (frameWidth() > 0 ? fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0);
+        area.setLeft(area.left() + shift);
+        QPainter p(this);
+        drawFrame(&p);
+        style()->drawItemText(&p, area, static_cast<int>(alignment()), palette(), isEnabled(),
+                              text().left(fits), foregroundRole());
+    }
+};
+
 // Hands the events of the objects it watches to a function; never consumes them.
 class EventHook : public QObject {
 public:
@@ -318,7 +347,8 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     }
 
     for (const PanelLabel& l : panelLabels()) {
-        auto* label = new QLabel(qs(l.caption));
+        const bool line = l.name == monitor::kSentLine || l.name == monitor::kReceivedLine;
+        auto* label = line ? new MonitorLine(qs(l.caption)) : new QLabel(qs(l.caption));
         place(label, l.name, l.geometry);
         label->setTextFormat(Qt::PlainText);
         label->setFont(captionFont(l.fontCentiPoints));
