@@ -2,9 +2,6 @@
 // line monitor and writes DIR/main-collapsed.png and DIR/main-expanded.png.
 // Needs no projector and no serial port; runs with QT_QPA_PLATFORM=offscreen.
 #include "app/program.h"
-// Before the shell: its accessors need the complete window types.
-#include "reference/qt_reference_window.h"
-#include "settings/qt_port_dialog.h"
 #include "app/qt_shell.h"
 #include "link/qt_timer.h"
 #include "panel/panel_table.h"
