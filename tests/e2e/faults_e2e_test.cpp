@@ -44,7 +44,7 @@ TEST(Faults, RepliesCutAtEveryPositionDecodeAsWhole)
         {"Command44", " Stand by"},
         {"Command55", " Lamp is OFF"},
         {"Command46", "   1 2 3   Hour Use"},
-        {"Command54", " + 2 5 . 5 deg C + 3 1 . 0 deg C + 4 0 . 2 deg C "},
+        {"Command54", " deg C "},
         {"Command45", " Input 1"},
         {"Command47", " Normally"},
     };
