@@ -20,6 +20,21 @@ QRect twips(int left, int top, int width, int height)
             height / kTwipsPerPixel};
 }
 
+// A frame's title stands above its border here, not on it: frames start
+// this much higher, and what they hold this much lower, so the title does
+// not cover the first option.
+constexpr int kTitleRoom = 8;
+
+QRect frameRect(int left, int top, int width, int height)
+{
+    return twips(left, top, width, height).adjusted(0, -kTitleRoom, 0, 0);
+}
+
+QRect inFrame(int left, int top, int width, int height)
+{
+    return twips(left, top, width, height).translated(0, kTitleRoom);
+}
+
 QString qs(std::string_view s)
 {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
@@ -36,15 +51,15 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
 
     auto* baud = new QGroupBox("Baud Rate", this);
     baud->setObjectName("Frame1");
-    baud->setGeometry(twips(360, 240, 2415, 615));
+    baud->setGeometry(frameRect(360, 240, 2415, 615));
     auto* port = new QGroupBox("Com Port", this);
     port->setObjectName("Frame2");
-    port->setGeometry(twips(360, 1200, 1455, 2535));
+    port->setGeometry(frameRect(360, 1200, 1455, 2535));
 
     // The OTHER field comes first in the tab order, so it has the focus.
     other_ = new QLineEdit("0", port);
     other_->setObjectName("Text1");
-    other_->setGeometry(twips(180, 2040, 375, 270));
+    other_->setGeometry(inFrame(180, 2040, 375, 270));
     connect(other_, &QLineEdit::textEdited, this,
             [this](const QString& text) { dialog_.otherFieldChange(text.toLatin1().toStdString()); });
 
@@ -56,13 +71,13 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
         int number;
     };
     const OptionRow rows[] = {
-        {"Option1", "9600", baud, twips(120, 180, 1575, 375), 1},
-        {"Option2", "19200", baud, twips(1320, 240, 975, 255), 2},
-        {"Option3", "COM1", port, twips(180, 180, 1155, 315), 3},
-        {"Option4", "COM2", port, twips(180, 540, 1095, 255), 4},
-        {"Option5", "COM3", port, twips(180, 900, 975, 255), 5},
-        {"Option6", "COM4", port, twips(180, 1260, 1215, 255), 6},
-        {"Option7", "COM5", port, twips(180, 1620, 1335, 255), 7},
+        {"Option1", "9600", baud, inFrame(120, 180, 1575, 375), 1},
+        {"Option2", "19200", baud, inFrame(1320, 240, 975, 255), 2},
+        {"Option3", "COM1", port, inFrame(180, 180, 1155, 315), 3},
+        {"Option4", "COM2", port, inFrame(180, 540, 1095, 255), 4},
+        {"Option5", "COM3", port, inFrame(180, 900, 975, 255), 5},
+        {"Option6", "COM4", port, inFrame(180, 1260, 1215, 255), 6},
+        {"Option7", "COM5", port, inFrame(180, 1620, 1335, 255), 7},
     };
     for (const OptionRow& r : rows) {
         auto* b = new QRadioButton(r.caption, r.container);
@@ -74,7 +89,7 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
 
     auto* otherLabel = new QLabel("OTHER", port);
     otherLabel->setObjectName("Label1");
-    otherLabel->setGeometry(twips(600, 2100, 615, 255));
+    otherLabel->setGeometry(inFrame(600, 2100, 615, 255));
 
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("Command1");

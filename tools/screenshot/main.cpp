@@ -3,12 +3,16 @@
 // Needs no projector and no serial port; runs with QT_QPA_PLATFORM=offscreen.
 #include "app/program.h"
 #include "app/qt_shell.h"
+#include "reference/qt_reference_window.h"
+#include "reference/reference_window.h"
+#include "settings/qt_port_dialog.h"
 #include "link/qt_timer.h"
 #include "panel/panel_table.h"
 #include "panel/qt_main_window.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPixmap>
 
@@ -103,6 +107,20 @@ int main(int argc, char** argv)
         return 1;
     program.panel().setOuterHeight(orva::kExpandedHeight);
     if (!save(window, dir.filePath("main-expanded.png")))
+        return 1;
+
+    // The other two windows: the command list on a placeholder entry of the
+    // expanded set list, and the port dialog as "COM" opens it.
+    program.panel().click("Command74");
+    if (orva::ReferenceWindow* list = program.referenceWindow()) {
+        list->switchList(orva::ReferenceWindow::kExpandedSet);
+        if (auto* combo = shell.referenceWindow()->findChild<QComboBox*>("Combo2"))
+            combo->setCurrentIndex(2); // as the operator picks it
+    }
+    if (QWidget* list = shell.referenceWindow(); !list || !save(*list, dir.filePath("command-list.png")))
+        return 1;
+    program.panel().click("Command33");
+    if (QWidget* dialog = shell.portDialogWindow(); !dialog || !save(*dialog, dir.filePath("port-dialog.png")))
         return 1;
     std::printf("font: %s\n", qPrintable(orva::QtMainWindow::fontFamily()));
     return 0;
