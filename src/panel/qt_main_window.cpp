@@ -381,8 +381,14 @@ QtMainWindow::QtMainWindow(QWidget* parent)
 
 QtMainWindow::~QtMainWindow()
 {
+    // The hooks call back into this window: end them before the widgets go,
+    // since taking the children down still sends them events.
     if (keyFilter_)
         qApp->removeEventFilter(keyFilter_);
+    delete keyFilter_;
+    keyFilter_ = nullptr;
+    delete holdFilter_;
+    holdFilter_ = nullptr;
 }
 
 void QtMainWindow::bind(Panel& panel)
