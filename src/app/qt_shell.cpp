@@ -1,5 +1,7 @@
 #include "app/qt_shell.h"
 
+#include "app/qt_twips.h"
+
 #include "panel/qt_main_window.h"
 #include "reference/qt_reference_window.h"
 #include "settings/qt_port_dialog.h"
@@ -9,9 +11,6 @@
 #include <QScreen>
 
 namespace orva {
-namespace {
-constexpr double kTwipsPerPixel = 15.0;
-}
 
 QtShell::~QtShell()
 {
@@ -35,7 +34,7 @@ Shell::Size QtShell::screenTwips() const
     if (!screen)
         return {};
     const QRect r = screen->geometry();
-    return {r.width() * kTwipsPerPixel, r.height() * kTwipsPerPixel};
+    return {r.width() * double{kTwipsPerPixel}, r.height() * double{kTwipsPerPixel}};
 }
 
 double QtShell::mainOuterWidthTwips() const

@@ -1,5 +1,7 @@
 #include "panel/qt_main_window.h"
 
+#include "app/qt_twips.h"
+
 #include "link/link.h"
 #include "panel/panel_table.h"
 
@@ -22,30 +24,15 @@
 namespace orva {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-constexpr int kTitleAndBorderTwips = 480; // of the outer height
 constexpr int kSideBordersTwips = 120;    // of the outer width, until the frame is known
 
 const QColor kBackground(192, 192, 192);
 const QColor kDarkRed(192, 0, 0);
 const QColor kArrowFace(255, 255, 128);
 
-QString qs(std::string_view s)
-{
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-int px(int twips)
-{
-    return static_cast<int>(std::lround(twips / static_cast<double>(kTwipsPerPixel)));
-}
-
-// Edges are rounded, not sizes, so that neighbours stay neighbours.
 QRect toPixels(const TwipsRect& r)
 {
-    const int left = px(r.left);
-    const int top = px(r.top);
-    return {left, top, px(r.right()) - left, px(r.bottom()) - top};
+    return twipsRect(r.left, r.top, r.width, r.height);
 }
 
 bool contains(const TwipsRect& outer, const TwipsRect& inner)
@@ -279,7 +266,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     std::vector<std::pair<TwipsRect, QFrame*>> frames;
     for (const PanelGroup& g : panelGroups()) {
         auto* frame = new QFrame(this);
-        frame->setObjectName(qs(g.name));
+        frame->setObjectName(latin1(g.name));
         frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
         frame->setGeometry(toPixels(g.geometry));
         frames.emplace_back(g.geometry, frame);
@@ -296,7 +283,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
             }
         }
         w->setParent(container);
-        w->setObjectName(qs(name));
+        w->setObjectName(latin1(name));
         w->setGeometry(rect);
         w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         controls_.insert(w->objectName(), w);
@@ -309,7 +296,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
         for (int i = 0; i < 2; ++i) {
             if (titles[i].first.empty())
                 continue;
-            auto* title = new QLabel(qs(titles[i].second));
+            auto* title = new QLabel(latin1(titles[i].second));
             place(title, titles[i].first, rects[i]);
             title->setTextFormat(Qt::PlainText);
             title->setFont(captionFont(g.titleFontCentiPoints));
@@ -321,7 +308,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
 
     QWidget* previous = nullptr;
     for (const PanelButton& b : panelButtons()) {
-        auto* button = new QPushButton(qs(b.caption));
+        auto* button = new QPushButton(latin1(b.caption));
         place(button, b.name, b.geometry);
         button->setFont(captionFont(b.fontCentiPoints));
         button->setAutoDefault(false);
@@ -330,13 +317,13 @@ QtMainWindow::QtMainWindow(QWidget* parent)
         if (b.arrow != Arrow::None) {
             button->setIcon(arrowIcon(b.arrow));
             button->setIconSize(QSize(17, 9));
-            button->setAccessibleName(qs(b.group) + ' ' + QString::fromLatin1(arrowWord(b.arrow)));
+            button->setAccessibleName(latin1(b.group) + ' ' + QString::fromLatin1(arrowWord(b.arrow)));
         } else if (!b.group.empty()) {
-            button->setAccessibleName(qs(b.group) + ' ' + qs(b.caption));
+            button->setAccessibleName(latin1(b.group) + ' ' + latin1(b.caption));
         }
         const QString what = b.command.empty()
-            ? qs(b.meaning)
-            : qs(b.command) + QString::fromUtf8(" \u2014 ") + qs(b.meaning);
+            ? latin1(b.meaning)
+            : latin1(b.command) + QString::fromUtf8(" \u2014 ") + latin1(b.meaning);
         button->setToolTip(what);
         button->setAccessibleDescription(what);
         if (b.action == Action::Hold)
@@ -348,7 +335,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
 
     for (const PanelLabel& l : panelLabels()) {
         const bool line = l.name == monitor::kSentLine || l.name == monitor::kReceivedLine;
-        auto* label = line ? new MonitorLine(qs(l.caption)) : new QLabel(qs(l.caption));
+        auto* label = line ? new MonitorLine(latin1(l.caption)) : new QLabel(latin1(l.caption));
         place(label, l.name, l.geometry);
         label->setTextFormat(Qt::PlainText);
         label->setFont(captionFont(l.fontCentiPoints));
@@ -471,7 +458,7 @@ double QtMainWindow::outerWidthTwips() const
 
 QWidget* QtMainWindow::control(std::string_view name) const
 {
-    return controls_.value(qs(name), nullptr);
+    return controls_.value(latin1(name), nullptr);
 }
 
 void QtMainWindow::setCaption(std::string_view name, const std::string& text)

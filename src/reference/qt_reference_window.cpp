@@ -2,6 +2,8 @@
 
 #include "reference/catalogues.h"
 
+#include "app/qt_twips.h"
+
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,27 +17,14 @@
 namespace orva {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kClientWidth = 10005;
-constexpr int kFrameTwips = 480; // title bar and border of the outer height
-
-QRect twips(int left, int top, int width, int height)
-{
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-            height / kTwipsPerPixel};
-}
-
-QString qs(std::string_view s)
-{
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QComboBox* makeList(QWidget* parent, const char* name, int width,
                     std::span<const std::string_view> entries)
 {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(name);
-    combo->setGeometry(twips(120, 1560, width, 300));
+    combo->setGeometry(twipsRect(120, 1560, width, 300));
     combo->setMaxVisibleItems(20);
     // The entries keep their tab characters; the list draws them at tab
     // stops so the descriptions line up.
@@ -43,7 +32,7 @@ QComboBox* makeList(QWidget* parent, const char* name, int width,
     view->setTextElideMode(Qt::ElideNone);
     combo->setView(view);
     for (std::string_view e : entries)
-        combo->addItem(qs(e));
+        combo->addItem(latin1(e));
     combo->view()->setMinimumWidth(combo->width());
     return combo;
 }
@@ -56,36 +45,36 @@ QtReferenceWindow::QtReferenceWindow(ReferenceWindow& window, QWidget* parent)
     setObjectName("Form3");
     setWindowTitle("Command List");
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(kClientWidth / kTwipsPerPixel, (ReferenceWindow::kOuterHeight - kFrameTwips) / kTwipsPerPixel);
+    setFixedSize(kClientWidth / kTwipsPerPixel, (ReferenceWindow::kOuterHeight - kTitleAndBorderTwips) / kTwipsPerPixel);
 
     auto* basic = makeList(this, "Combo1", 5055, basicCatalogue());
     auto* send = new QPushButton("SEND", this);
     send->setObjectName("Command1");
-    send->setGeometry(twips(9000, 680, 855, 375));
+    send->setGeometry(twipsRect(9000, 680, 855, 375));
     auto* closeButton = new QPushButton("CLOSE", this);
     closeButton->setObjectName("Command2");
-    closeButton->setGeometry(twips(9000, 1320, 855, 375));
+    closeButton->setGeometry(twipsRect(9000, 1320, 855, 375));
     auto* showBasic = new QPushButton("Basic Command List", this);
     showBasic->setObjectName("Command3");
-    showBasic->setGeometry(twips(120, 120, 2415, 375));
+    showBasic->setGeometry(twipsRect(120, 120, 2415, 375));
     edit_ = new QLineEdit(this);
     edit_->setObjectName("Text1");
-    edit_->setGeometry(twips(120, 720, 8655, 300));
+    edit_->setGeometry(twipsRect(120, 720, 8655, 300));
     auto* showSet = new QPushButton("Expand Command List", this);
     showSet->setObjectName("Command4");
-    showSet->setGeometry(twips(2760, 120, 2655, 375));
+    showSet->setGeometry(twipsRect(2760, 120, 2655, 375));
     auto* showRead = new QPushButton("Expand Read Command List", this);
     showRead->setObjectName("Command5");
-    showRead->setGeometry(twips(5760, 120, 3015, 375));
+    showRead->setGeometry(twipsRect(5760, 120, 3015, 375));
     auto* set = makeList(this, "Combo2", 8655, expandedSetCatalogue());
     auto* read = makeList(this, "Combo3", 8655, expandedReadCatalogue());
 
     auto* crHint = new QLabel("[CR] :Carriage Return Code (0x0D)", this);
     crHint->setObjectName("Label2");
-    crHint->setGeometry(twips(240, 1200, 3975, 300));
+    crHint->setGeometry(twipsRect(240, 1200, 3975, 300));
     auto* parameterHint = new QLabel("% :Parameter (0-9).", this);
     parameterHint->setObjectName("Label1");
-    parameterHint->setGeometry(twips(4560, 1200, 2895, 300));
+    parameterHint->setGeometry(twipsRect(4560, 1200, 2895, 300));
     for (QLabel* l : {crHint, parameterHint}) {
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, Qt::red);
@@ -106,7 +95,7 @@ QtReferenceWindow::QtReferenceWindow(ReferenceWindow& window, QWidget* parent)
                 [this, list](int index) { window_.pick(list, index); });
     }
     connect(edit_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { window_.editChange(text.toLatin1().toStdString()); });
+            [this](const QString& text) { window_.editChange(toLatin1(text)); });
     connect(send, &QPushButton::clicked, this, [this] { window_.sendCommand(); });
     connect(closeButton, &QPushButton::clicked, this, [this] { window_.closeWindow(); });
     connect(showBasic, &QPushButton::clicked, this, [this] { window_.switchList(ReferenceWindow::kBasic); });
@@ -118,16 +107,16 @@ QtReferenceWindow::QtReferenceWindow(ReferenceWindow& window, QWidget* parent)
 
 QWidget* QtReferenceWindow::control(std::string_view name) const
 {
-    return findChild<QWidget*>(qs(name));
+    return findChild<QWidget*>(latin1(name));
 }
 
 void QtReferenceWindow::setCaption(std::string_view name, const std::string& text)
 {
     if (name == "Text1") {
         const QSignalBlocker block(edit_);
-        edit_->setText(qs(text));
+        edit_->setText(latin1(text));
     } else if (auto* label = qobject_cast<QLabel*>(control(name))) {
-        label->setText(qs(text));
+        label->setText(latin1(text));
     }
 }
 
@@ -153,7 +142,7 @@ void QtReferenceWindow::setFocus(std::string_view name)
 
 void QtReferenceWindow::setOuterHeight(int twips)
 {
-    setFixedHeight((twips - kFrameTwips) / kTwipsPerPixel);
+    setFixedHeight((twips - kTitleAndBorderTwips) / kTwipsPerPixel);
 }
 
 void QtReferenceWindow::setTop(std::string_view name, int twips)

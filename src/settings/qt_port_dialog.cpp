@@ -1,5 +1,7 @@
 #include "settings/qt_port_dialog.h"
 
+#include "app/qt_twips.h"
+
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,13 +14,6 @@
 namespace orva {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
-QRect twips(int left, int top, int width, int height)
-{
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-            height / kTwipsPerPixel};
-}
 
 // A frame's title stands above its border here, not on it: frames start
 // this much higher, and what they hold this much lower, so the title does
@@ -27,17 +22,12 @@ constexpr int kTitleRoom = 8;
 
 QRect frameRect(int left, int top, int width, int height)
 {
-    return twips(left, top, width, height).adjusted(0, -kTitleRoom, 0, 0);
+    return twipsRect(left, top, width, height).adjusted(0, -kTitleRoom, 0, 0);
 }
 
 QRect inFrame(int left, int top, int width, int height)
 {
-    return twips(left, top, width, height).translated(0, kTitleRoom);
-}
-
-QString qs(std::string_view s)
-{
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+    return twipsRect(left, top, width, height).translated(0, kTitleRoom);
 }
 
 } // namespace
@@ -61,7 +51,7 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
     other_->setObjectName("Text1");
     other_->setGeometry(inFrame(180, 2040, 375, 270));
     connect(other_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { dialog_.otherFieldChange(text.toLatin1().toStdString()); });
+            [this](const QString& text) { dialog_.otherFieldChange(toLatin1(text)); });
 
     struct OptionRow {
         const char* name;
@@ -93,12 +83,12 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
 
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("Command1");
-    ok->setGeometry(twips(2040, 1320, 735, 615));
+    ok->setGeometry(twipsRect(2040, 1320, 735, 615));
     ok->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, [this] { dialog_.ok(); });
     auto* cancel = new QPushButton("Cancel", this);
     cancel->setObjectName("Command2");
-    cancel->setGeometry(twips(2040, 2160, 735, 615));
+    cancel->setGeometry(twipsRect(2040, 2160, 735, 615));
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, [this] { dialog_.cancel(); });
 
@@ -113,20 +103,20 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
 
 QRadioButton* QtPortDialog::option(std::string_view name) const
 {
-    return findChild<QRadioButton*>(qs(name));
+    return findChild<QRadioButton*>(latin1(name));
 }
 
 void QtPortDialog::setCaption(std::string_view control, const std::string& text)
 {
     if (control == "Text1") {
         const QSignalBlocker block(other_);
-        other_->setText(qs(text));
+        other_->setText(latin1(text));
     }
 }
 
 void QtPortDialog::setControlVisible(std::string_view control, bool visible)
 {
-    if (auto* w = findChild<QWidget*>(qs(control)))
+    if (auto* w = findChild<QWidget*>(latin1(control)))
         w->setVisible(visible);
 }
 
@@ -157,7 +147,7 @@ void QtPortDialog::selectText(std::string_view field, int start, int length)
 
 void QtPortDialog::showWarning(const std::string& text, const std::string& title)
 {
-    QMessageBox box(QMessageBox::Warning, qs(title), qs(text), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, latin1(title), latin1(text), QMessageBox::Ok, this);
     box.setObjectName("RetryComportBox");
     box.exec();
 }
