@@ -1,12 +1,9 @@
 // Faults on a real line: replies cut anywhere, garbage and every byte value,
 // a stream past the buffer's bound, hang-ups during a reply and a hold.
-#include "fakes.h"
-#include "link/qt_serial_port.h"
-#include "link/qt_timer.h"
+#include "live_program.h"
 #include "link/render.h"
 #include "pty_peer.h"
 #include "qt_wait.h"
-#include "settings/port_map.h"
 #include "simulator.h"
 
 #include <gtest/gtest.h>
@@ -16,21 +13,9 @@
 namespace orva::test {
 namespace {
 
-struct Live {
-    explicit Live(const std::string& device)
-    {
-        store.values["Ports/COM1"] = device;
-        store.values["StartUP/ComPort"] = "1";
-        store.values["StartUP/BaudRate"] = "192";
-        program.formLoad();
-    }
-    FakeStore store;
-    QtSerialPort port{[this](int n) { return devicePathForPort(n, store); }};
-    QtTimer timer1, timer2, timer4;
-    FakeView view;
-    FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, view, shell};
-    Link& link() { return program.link(); }
+// Start-up runs at once: the port opens on COM1.
+struct Live : LiveProgram {
+    explicit Live(const std::string& device) : LiveProgram(device) { program.formLoad(); }
 };
 
 struct Read {

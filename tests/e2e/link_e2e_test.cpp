@@ -1,10 +1,7 @@
 // The real Qt serial layer and timers against the projector simulator on a
 // pseudo-terminal.
-#include "fakes.h"
-#include "link/qt_serial_port.h"
-#include "link/qt_timer.h"
+#include "live_program.h"
 #include "qt_wait.h"
-#include "settings/port_map.h"
 #include "simulator.h"
 
 #include <QProcess>
@@ -15,27 +12,6 @@
 
 namespace orva::test {
 namespace {
-
-// The program on a real port, with the view, store and window system faked.
-struct LiveProgram {
-    explicit LiveProgram(const std::string& device, const std::string& comPort = "1")
-    {
-        store.values["Ports/COM1"] = device;
-        store.values["StartUP/ComPort"] = comPort;
-        store.values["StartUP/BaudRate"] = "192";
-    }
-    FakeStore store;
-    QtSerialPort port{[this](int n) { return devicePathForPort(n, store); }};
-    QtTimer timer1;
-    QtTimer timer2;
-    QtTimer timer4;
-    FakeView view;
-    FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, view, shell};
-
-    Link& link() { return program.link(); }
-    void click(const char* button) { program.panel().click(button); }
-};
 
 class EndToEnd : public ::testing::Test {
 protected:
