@@ -143,5 +143,22 @@ TEST_F(EndToEnd, HangUpMidTransactionIsReportedAndComReopens)
     ASSERT_TRUE(waitFor([&] { return link().status() == " Stand by"; }));
 }
 
+TEST_F(EndToEnd, ComThenCancelReturnsToTheSamePort)
+{
+    start();
+    live->click("Command33"); // "COM": the port closes, the dialog opens
+    EXPECT_FALSE(live->port.isOpen());
+    ASSERT_NE(live->program.portDialog(), nullptr);
+    live->click("Command44"); // the panel stays usable: reported, not sent
+    EXPECT_NE(link().notice().find("Not sent"), std::string::npos);
+    live->program.portDialog()->optionClick(1); // 9600, not applied by Cancel
+    live->program.portDialog()->cancel();
+    ASSERT_TRUE(live->port.isOpen()) << live->port.errorText();
+    EXPECT_EQ(live->port.baudRate(), 19200);
+    EXPECT_EQ(live->store.writes, 0);
+    live->click("Command44");
+    ASSERT_TRUE(waitFor([&] { return link().status() == " Stand by"; }));
+}
+
 } // namespace
 } // namespace orva::test
