@@ -6,6 +6,10 @@
 
 #include <QProcess>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -112,7 +116,16 @@ TEST_F(EndToEnd, PortLockedByAnotherProcessIsRefused)
     QProcess holder;
     holder.start("flock", {"--nonblock", QString::fromStdString(sim->device()), "sleep", "30"});
     ASSERT_TRUE(holder.waitForStarted(5000));
-    spin(300);
+    // Wait until the other process really holds the lock.
+    const int fd = ::open(sim->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(waitFor([&] {
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+            return true;
+        ::flock(fd, LOCK_UN);
+        return false;
+    }));
+    ::close(fd);
     LiveProgram program(sim->device());
     program.program.formLoad();
     EXPECT_FALSE(program.port.isOpen());
