@@ -1,0 +1,159 @@
+#include "settings/port_target.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace orva {
+namespace {
+
+bool hasControlCharacter(std::string_view s)
+{
+    return std::any_of(s.begin(), s.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix)
+{
+    if (s.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+// A host name (RFC 1123 labels) or a dotted IPv4 address, which is made of
+// the same characters.
+bool isHostName(std::string_view host)
+{
+    if (host.empty() || host.size() > 253)
+        return false;
+    std::size_t start = 0;
+    while (start <= host.size()) {
+        std::size_t end = host.find('.', start);
+        if (end == std::string_view::npos)
+            end = host.size();
+        const std::string_view label = host.substr(start, end - start);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+            return false;
+        for (char c : label) {
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-')
+                return false;
+        }
+        start = end + 1;
+        if (end == host.size())
+            break;
+    }
+    return true;
+}
+
+// An IPv6 address as written between brackets: hex groups and colons, an
+// embedded IPv4 tail, and a zone after '%'. The resolver judges the rest.
+bool isIpv6Literal(std::string_view host)
+{
+    const std::size_t percent = host.find('%');
+    const std::string_view address = host.substr(0, percent);
+    if (address.find(':') == std::string_view::npos || address.size() > 45)
+        return false;
+    if (percent != std::string_view::npos && percent + 1 >= host.size())
+        return false;
+    return std::all_of(address.begin(), address.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
+    });
+}
+
+std::optional<std::uint16_t> portNumber(std::string_view text)
+{
+    if (text.empty() || text.size() > 5)
+        return std::nullopt;
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value < 1 || value > 65535)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+std::optional<PortTarget> parseNetwork(PortTarget::Kind kind, std::string_view rest)
+{
+    PortTarget t;
+    t.kind = kind;
+    std::string_view portText;
+    if (!rest.empty() && rest.front() == '[') {
+        const std::size_t close = rest.find(']');
+        if (close == std::string_view::npos || close + 1 >= rest.size() || rest[close + 1] != ':')
+            return std::nullopt;
+        const std::string_view host = rest.substr(1, close - 1);
+        if (!isIpv6Literal(host))
+            return std::nullopt;
+        t.host = std::string(host);
+        portText = rest.substr(close + 2);
+    } else {
+        const std::size_t colon = rest.rfind(':');
+        if (colon == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view host = rest.substr(0, colon);
+        if (!isHostName(host))
+            return std::nullopt;
+        t.host = std::string(host);
+        portText = rest.substr(colon + 1);
+    }
+    // A trailing slash is what a pasted URL often carries; nothing else may follow.
+    if (!portText.empty() && portText.back() == '/')
+        portText.remove_suffix(1);
+    const auto port = portNumber(portText);
+    if (!port)
+        return std::nullopt;
+    t.port = *port;
+    return t;
+}
+
+} // namespace
+
+std::string PortTarget::text() const
+{
+    switch (kind) {
+    case Kind::Device:
+        return device;
+    case Kind::RawTcp:
+    case Kind::Rfc2217: {
+        const bool v6 = host.find(':') != std::string::npos;
+        return std::string(kind == Kind::RawTcp ? "tcp://" : "rfc2217://") + (v6 ? "[" : "") + host
+            + (v6 ? "]" : "") + ":" + std::to_string(port);
+    }
+    }
+    return device;
+}
+
+std::optional<PortTarget> parsePortTarget(std::string_view text)
+{
+    if (text.empty() || hasControlCharacter(text))
+        return std::nullopt;
+    if (startsWithNoCase(text, "tcp://"))
+        return parseNetwork(PortTarget::Kind::RawTcp, text.substr(6));
+    if (startsWithNoCase(text, "rfc2217://"))
+        return parseNetwork(PortTarget::Kind::Rfc2217, text.substr(10));
+    if (text.find("://") != std::string_view::npos)
+        return std::nullopt; // a scheme we do not speak
+#ifdef _WIN32
+    // COMn, or the \\.\COMn form that ports above 9 need.
+    std::string_view name = text;
+    if (name.substr(0, 4) == "\\\\.\\")
+        name.remove_prefix(4);
+    if (!startsWithNoCase(name, "com") || name.size() < 4
+        || !std::all_of(name.begin() + 3, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        return std::nullopt;
+#else
+    if (text.front() != '/')
+        return std::nullopt;
+#endif
+    PortTarget t;
+    t.kind = PortTarget::Kind::Device;
+    t.device = std::string(text);
+    return t;
+}
+
+} // namespace orva

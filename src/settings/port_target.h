@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orva {
+
+// What a COM port is mapped to in the settings' "Ports" section:
+//   a serial device by its path        /dev/ttyUSB0, /dev/serial/by-id/...  (COMn on Windows)
+//   a raw TCP byte stream              tcp://HOST:PORT
+//   a telnet COM-PORT-OPTION port      rfc2217://HOST:PORT
+// HOST is a name, an IPv4 address or an IPv6 address in brackets; PORT is
+// 1 to 65535. The scheme is read case-blind, as URL schemes are.
+struct PortTarget {
+    enum class Kind { Device, RawTcp, Rfc2217 };
+
+    Kind kind = Kind::Device;
+    std::string device; // Device: the path
+    std::string host;   // network kinds: without the brackets of an IPv6 address
+    std::uint16_t port = 0;
+
+    bool isNetwork() const { return kind != Kind::Device; }
+    // The text form, as it is written in the map (IPv6 hosts bracketed again).
+    std::string text() const;
+
+    friend bool operator==(const PortTarget&, const PortTarget&) = default;
+};
+
+// The target a map entry names, or nothing when the text is plainly not one
+// (empty, a relative path, an unknown scheme, a missing or bad host or port,
+// control characters anywhere).
+std::optional<PortTarget> parsePortTarget(std::string_view text);
+
+} // namespace orva
