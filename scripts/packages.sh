@@ -8,10 +8,15 @@ orva_packages=(
   fonts-ipafont-gothic
   clang libclang-rt-14-dev
 )
+# Building the Debian package and checking it (scripts/package).
+orva_packaging_packages=(
+  dpkg-dev debhelper lintian desktop-file-utils appstream man-db
+)
 
-orva_install_packages() {
-  local missing=()
-  for p in "${orva_packages[@]}"; do
+orva_install_packages() { # orva_install_packages [PACKAGE...] (default: orva_packages)
+  local missing=() wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${orva_packages[@]}")
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
