@@ -1,5 +1,6 @@
 // orva-ctl as a script runs it: the real program against the projector
 // simulator on a pseudo-terminal, with a settings file of its own.
+#include "ctl/ctl_arguments.h"
 #include "ctl/port_holder.h"
 #include "qt_wait.h"
 #include "simulator.h"
@@ -473,6 +474,39 @@ TEST_F(CtlEndToEnd, BashCompletionOffersCommandsOptionsAndComNames)
     EXPECT_EQ(complete(ctlPath + " send C0"), QStringList({"C00", "C01", "C02", "C05", "C06", "C07", "C09", "C0A",
                                                            "C0B", "C0C", "C0D", "C0E", "C0F"}));
     EXPECT_EQ(complete(ctlPath + " status --timeout 5 --js"), QStringList({"--json"}));
+}
+
+TEST_F(CtlEndToEnd, ManPageAndCompletionKnowEveryCommandAndOption)
+{
+    auto read = [](const char* path) {
+        QFile f(QStringLiteral(ORVA_SOURCE_DIR) + '/' + path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path;
+        return QString::fromUtf8(f.readAll());
+    };
+    const QString man = read("packaging/man/orva-ctl.1");
+    const QString completion = read("packaging/bash-completion/orva-ctl");
+    const QString completionCommands = completion.section(QStringLiteral("local commands=\""), 1).section('"', 0, 0);
+    for (const CommandSpec& c : ctlCommands()) {
+        const QString name = QString::fromLatin1(c.name.data(), c.name.size());
+        EXPECT_TRUE(man.contains(QRegularExpression("^\\.B[IR]? \"?" + name + "\\b", QRegularExpression::MultilineOption)))
+            << name.toStdString();
+        EXPECT_TRUE(completionCommands.split(' ').contains(name)) << name.toStdString();
+    }
+    for (const auto& options : {commonOptions(), commandOptions()}) {
+        for (const OptionSpec& o : options) {
+            const QString name = QString::fromLatin1(o.name.data(), o.name.size());
+            EXPECT_TRUE(man.contains("\\-\\-" + name)) << name.toStdString();
+            EXPECT_TRUE(completion.contains("--" + name)) << name.toStdString();
+        }
+    }
+    // The page reads without a warning, where groff is there to read it.
+    QProcess groff;
+    groff.start(QStringLiteral("groff"), {"-man", "-ww", "-z", QStringLiteral(ORVA_SOURCE_DIR) + "/packaging/man/orva-ctl.1"});
+    if (groff.waitForStarted(5000)) {
+        ASSERT_TRUE(groff.waitForFinished(10000));
+        EXPECT_EQ(groff.exitCode(), 0);
+        EXPECT_EQ(groff.readAllStandardError().toStdString(), "");
+    }
 }
 
 } // namespace
