@@ -97,7 +97,6 @@ bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std
         error = "no room for a scratch file";
         return false;
     }
-    bool checked = false;
     {
         // The store's own lock, so neither overwrites the other.
         QLockFile lock(fileName_ + QStringLiteral(".lock"));
@@ -114,7 +113,9 @@ bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std
             }
             old = f.readAll();
         }
-        std::string text;
+        // Nothing when the editor cannot place the line: the store writes
+        // it then (below).
+        std::optional<std::string> text;
         if (value) {
             const auto escaped = escapedValue(scratch, key, *value);
             if (!escaped) {
@@ -125,26 +126,26 @@ bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std
         } else {
             text = removeIniKey(old.toStdString(), kSection, key);
         }
-        const QByteArray updated = QByteArray::fromStdString(text);
-
-        // Read both back as the store reads them: the one key changed, every
-        // other key and value as it was.
-        auto before = readBack(scratch, QStringLiteral("before.conf"), old);
-        const auto after = readBack(scratch, QStringLiteral("after.conf"), updated);
-        if (before && after) {
-            if (value)
-                before->insert(qKey(key), QString::fromStdString(*value));
-            else
-                before->remove(qKey(key));
-            checked = *before == *after;
-        }
-        if (checked) {
-            QSaveFile out(fileName_);
-            if (!out.open(QIODevice::WriteOnly) || out.write(updated) != updated.size() || !out.commit()) {
-                error = out.errorString().toStdString();
-                return false;
+        if (text) {
+            const QByteArray updated = QByteArray::fromStdString(*text);
+            // Read both back as the store reads them: the one key changed,
+            // every other key and value as it was.
+            auto before = readBack(scratch, QStringLiteral("before.conf"), old);
+            const auto after = readBack(scratch, QStringLiteral("after.conf"), updated);
+            if (before && after) {
+                if (value)
+                    before->insert(qKey(key), QString::fromStdString(*value));
+                else
+                    before->remove(qKey(key));
+                if (*before == *after) {
+                    QSaveFile out(fileName_);
+                    if (!out.open(QIODevice::WriteOnly) || out.write(updated) != updated.size() || !out.commit()) {
+                        error = out.errorString().toStdString();
+                        return false;
+                    }
+                    return true;
+                }
             }
-            return true;
         }
     }
     // A file the line editor does not read the store's way: let the store

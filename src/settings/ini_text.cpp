@@ -151,10 +151,8 @@ Cut removal(std::string_view data, const Line& line)
     return Cut{physicalStart(data, line.start), physicalEnd(data, line.end), {}};
 }
 
-} // namespace
-
-std::string setIniKey(std::string_view text, std::string_view section, std::string_view key,
-                      std::string_view valueText)
+std::string insertIniKey(std::string_view text, std::string_view section, std::string_view key,
+                         std::string_view valueText)
 {
     const std::vector<Line> lines = logicalLines(text);
     const std::string entry = std::string(key) + "=" + std::string(valueText);
@@ -207,6 +205,17 @@ std::string setIniKey(std::string_view text, std::string_view section, std::stri
     return out;
 }
 
+} // namespace
+
+std::optional<std::string> setIniKey(std::string_view text, std::string_view section, std::string_view key,
+                                     std::string_view valueText)
+{
+    std::string out = insertIniKey(text, section, key, valueText);
+    if (iniValueText(out, section, key) != valueText)
+        return std::nullopt;
+    return out;
+}
+
 std::string removeIniKey(std::string_view text, std::string_view section, std::string_view key)
 {
     std::vector<Cut> cuts;
@@ -215,6 +224,18 @@ std::string removeIniKey(std::string_view text, std::string_view section, std::s
             cuts.push_back(removal(text, line));
     }
     return applyCuts(text, cuts);
+}
+
+std::vector<IniEntry> iniEntries(std::string_view text)
+{
+    std::vector<IniEntry> out;
+    for (const Line& line : logicalLines(text)) {
+        if (line.header || line.equals == std::string_view::npos)
+            continue;
+        out.push_back(IniEntry{line.section, std::string(trimmed(text.substr(line.start, line.equals - line.start))),
+                               std::string(trimmed(text.substr(line.equals + 1, line.end - line.equals - 1)))});
+    }
+    return out;
 }
 
 std::optional<std::string> iniValueText(std::string_view text, std::string_view section,

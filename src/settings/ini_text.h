@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orva {
 
@@ -19,8 +20,9 @@ namespace orva {
 // in place; later lines of the same key, which would override it, go. A key
 // that is absent is added at the end of the last such section, and a section
 // that is absent at the end of the text. The file's line ends are kept
-// (CR LF when it uses them).
-std::string setIniKey(std::string_view text, std::string_view section, std::string_view key,
+// (CR LF when it uses them). Nothing when the result would not read back
+// with the key set (a quote left open earlier swallows what is added).
+std::optional<std::string> setIniKey(std::string_view text, std::string_view section, std::string_view key,
                       std::string_view valueText);
 
 // The text without any line of `key` in `section` (with a comment on the
@@ -32,5 +34,14 @@ std::string removeIniKey(std::string_view text, std::string_view section, std::s
 // more than once. Nothing when absent.
 std::optional<std::string> iniValueText(std::string_view text, std::string_view section,
                                         std::string_view key);
+
+// Every key line of the text in order: section, key and value as written.
+struct IniEntry {
+    std::string section;
+    std::string key;
+    std::string valueText;
+    friend bool operator==(const IniEntry&, const IniEntry&) = default;
+};
+std::vector<IniEntry> iniEntries(std::string_view text);
 
 } // namespace orva
