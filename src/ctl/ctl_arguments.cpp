@@ -53,8 +53,7 @@ std::vector<CommandSpec> buildCommands()
         const std::string frame = readFrame(r);
         CommandSpec spec{r.name, Verb::Read, "", "read the " + std::string(r.what),
                          "Read the " + std::string(r.what) + " (the panel's read command " +
-                             frame.substr(0, frame.size() - 1) + ") and print " + std::string(r.prints) +
-                             ": the words the window shows, without the leading blank.",
+                             frame.substr(0, frame.size() - 1) + ") and print " + std::string(r.prints) + ".",
                          {}, &r};
         c.push_back(std::move(spec));
     }

@@ -58,7 +58,8 @@ public:
 TEST(CtlCommands, TheCataloguesAsTheyAreWithoutBlankEntries)
 {
     const Answer all = commandsAnswer(std::nullopt, "");
-    const auto* list = JsonValue(all.json).find("commands")->array();
+    const JsonValue allJson(all.json);
+    const auto* list = allJson.find("commands")->array();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->size(), 59u + 314u + 88u);
     EXPECT_EQ(all.out.substr(0, all.out.find('\n')), "C00[CR]     POWER ON");
