@@ -219,9 +219,10 @@ std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& w
     const CommandSpec* cmd = r.command;
     const std::vector<std::string> args(words.arguments.begin() + 1, words.arguments.end());
 
-    for (const auto& [name, value] : words.options) {
+    for (const auto& given : words.options) {
+        const std::string& name = given.first;
         const bool common = std::any_of(kCommon.begin(), kCommon.end(),
-                                        [&](const OptionSpec& o) { return o.name == name; });
+                                        [&name](const OptionSpec& o) { return o.name == name; });
         const bool own = std::find(cmd->options.begin(), cmd->options.end(), name) != cmd->options.end();
         if (!common && !own) {
             std::string owner;
