@@ -6,6 +6,7 @@ orva_packages=(
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
+  groff-base python3-serial
   clang libclang-rt-14-dev
 )
 # Building the Debian package and checking it (scripts/package).
