@@ -117,6 +117,7 @@ TEST_F(PortDialogPaths, ClosedThroughTheWindowSystemShowsTheMainWindowWithThePor
     EXPECT_EQ(rig.store.writes, 0);
     EXPECT_EQ(rig.shell.mainShown, 1);
     // The main window stays usable: a send is reported, never fatal.
+    rig.clock.advance(rig.shell.doubleClickMs);
     rig.panel().click("Command17");
     EXPECT_FALSE(rig.link().notice().empty());
 }

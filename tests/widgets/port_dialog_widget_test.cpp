@@ -3,6 +3,7 @@
 #include "fakes.h"
 #include "settings/qt_port_dialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,17 +21,18 @@ class NullHost : public PortDialogHost {
 public:
     void showMainWindow() override { ++shown; }
     void portOpened() override {}
-    void portDialogClosed() override { ++closed; }
+    void portDialogClosed(PortDialog&) override { ++closed; }
+    void warningClosed() override { ++warnings; }
     int shown = 0;
     int closed = 0;
+    int warnings = 0;
 };
 
 struct DialogRig {
     DialogRig()
     {
-        window = new QtPortDialog(dialog);
-        dialog.attach(*window);
-        dialog.load();
+        window = new QtPortDialog(std::make_unique<PortDialog>(choice, port, store, host));
+        window->behaviour().load();
         window->show();
     }
     ~DialogRig() { delete window.data(); }
@@ -41,7 +43,6 @@ struct DialogRig {
     FakePort port;
     FakeStore store;
     NullHost host;
-    PortDialog dialog{choice, port, store, host};
     QPointer<QtPortDialog> window;
 };
 
@@ -90,6 +91,22 @@ TEST(PortDialogWindow, ClicksAndTypingReachTheBehaviour)
     EXPECT_EQ(rig.store.values["StartUP/ComPort"], "12");
     EXPECT_EQ(rig.host.shown, 1);
     EXPECT_EQ(rig.host.closed, 1);
+}
+
+TEST(PortDialogWindow, OtherFieldSetWithoutTheKeyboardCounts)
+{
+    DialogRig rig;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(rig.other());
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->editableTextInterface(), nullptr);
+    a->editableTextInterface()->replaceText(0, 1, "7");
+    EXPECT_EQ(rig.other()->text(), "7");
+    EXPECT_EQ(rig.choice.portNumber, 7);
+    a->editableTextInterface()->replaceText(0, 1, "16"); // not a port: back to "0"
+    EXPECT_EQ(rig.other()->text(), "0");
+    EXPECT_EQ(rig.choice.portNumber, 7);
+    rig.other()->setText("11");
+    EXPECT_EQ(rig.choice.portNumber, 11);
 }
 
 TEST(PortDialogWindow, WarningIsAnExclamationBoxWithOneButton)
