@@ -1,6 +1,7 @@
 // The main window: built from the panel tables, it shows what they say and
 // hands clicks, holds and keys to the program.
 #include "fakes.h"
+#include "qt_keys.h"
 #include "qt_wait.h"
 
 #include "app/qt_twips.h"
@@ -8,7 +9,9 @@
 #include "panel/qt_main_window.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFontInfo>
+#include <QMessageBox>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -196,6 +200,46 @@ TEST(MainWindow, ClickingEachSendingButtonWritesItsFrame)
     EXPECT_EQ(rig.label("Label11")->text(), " C R 7  [CR] ");
     EXPECT_EQ(rig.label("Label12")->text(), " 0 0  [CR] ");
     EXPECT_FALSE(rig.label("Label28")->isHidden());
+}
+
+// Return clicks a focused button as Space does; a held key clicks once,
+// whatever its auto-repeat; the arrows still ignore the keyboard.
+TEST(MainWindow, SpaceAndReturnClickOncePerStroke)
+{
+    WindowRig rig;
+    ASSERT_TRUE(rig.active);
+    XKeyboard keys;
+    QPushButton* on = rig.button("Command17");
+    on->setFocus();
+    keys.stroke(on, Qt::Key_Return);
+    keys.stroke(on, Qt::Key_Enter);
+    keys.stroke(on, Qt::Key_Space);
+    EXPECT_EQ(rig.port.written, std::vector<std::string>(3, "C00\r"));
+
+    rig.port.written.clear();
+    for (bool flagged : {false, true}) {
+        keys.hold(on, Qt::Key_Space, 25, flagged);
+        keys.hold(on, Qt::Key_Return, 25, flagged);
+    }
+    EXPECT_EQ(rig.port.written, std::vector<std::string>(4, "C00\r"));
+
+    // Return held on another window's button, the focus then here: its
+    // repeats and its release click nothing.
+    rig.port.written.clear();
+    keys.heldFromElsewhere(on, Qt::Key_Return, 10);
+    EXPECT_TRUE(rig.port.written.empty());
+
+    QPushButton* arrow = rig.button("Command1");
+    arrow->setFocus();
+    keys.stroke(arrow, Qt::Key_Return);
+    keys.stroke(arrow, Qt::Key_Space);
+    EXPECT_TRUE(rig.port.written.empty());
+    EXPECT_FALSE(rig.program.panel().holding());
+
+    // "END" takes Return too.
+    rig.button("Command16")->setFocus();
+    keys.stroke(rig.button("Command16"), Qt::Key_Return);
+    EXPECT_EQ(rig.shell.quits, 1);
 }
 
 TEST(MainWindow, HoldButtonsAnswerTheMouseOnly)
@@ -378,6 +422,95 @@ TEST(MainWindow, CommandTableHidesTheStatusFrameWithItsLabels)
     EXPECT_FALSE(rig.label("Label26")->isVisible());
     rig.program.referenceClosed();
     EXPECT_TRUE(rig.label("Label25")->isVisible());
+}
+
+// The pressed arrow can no longer receive its release: the hold ends then,
+// not at the next click, and the release if it still comes is not a second
+// one.
+TEST(MainWindow, AHoldEndsWhenTheWindowCannotReceiveItsRelease)
+{
+    struct Way {
+        const char* what;
+        std::function<void(WindowRig&)> act;
+        std::function<void(WindowRig&)> undo;
+    };
+    const Way ways[] = {
+        {"hidden", [](WindowRig& r) { r.window.hide(); }, [](WindowRig& r) { r.window.show(); }},
+        {"minimised", [](WindowRig& r) { r.window.showMinimized(); },
+         [](WindowRig& r) { r.window.showNormal(); }},
+        {"a modal box", [](WindowRig& r) {
+             auto* box = new QMessageBox(QMessageBox::Warning, "Error", "Retry Comport");
+             box->setAttribute(Qt::WA_DeleteOnClose);
+             box->setWindowModality(Qt::ApplicationModal); // as exec() shows it
+             box->show();
+         },
+         [](WindowRig&) {
+             if (QWidget* box = QApplication::activeModalWidget())
+                 box->close();
+         }},
+    };
+    for (const Way& way : ways) {
+        WindowRig rig;
+        ASSERT_TRUE(rig.active) << way.what;
+        QPushButton* up = rig.button("Command1");
+        QTest::mousePress(up, Qt::LeftButton);
+        rig.clock.advance(150);
+        ASSERT_TRUE(rig.program.panel().holding()) << way.what;
+        way.act(rig);
+        EXPECT_FALSE(rig.program.panel().holding()) << way.what;
+        EXPECT_FALSE(up->isDown()) << way.what;
+        rig.clock.advance(1000);
+        EXPECT_EQ(rig.port.written, std::vector<std::string>(2, "C09\r")) << way.what;
+        way.undo(rig);
+        QTest::qWaitFor([&] { return QApplication::activeModalWidget() == nullptr; });
+
+        // Written since the interruption, then the late release: untouched.
+        rig.program.panel().setOuterHeight(kExpandedHeight);
+        rig.button("Command44")->click();
+        QTest::mouseRelease(up, Qt::LeftButton);
+        EXPECT_EQ(rig.label("Label11")->text(), " C R 0  [CR] ") << way.what;
+    }
+}
+
+// What a repeat tick asks: is a mouse button down right now.
+TEST(MainWindow, MouseButtonDownFollowsTheMouse)
+{
+    WindowRig rig;
+    ASSERT_TRUE(rig.active);
+    EXPECT_FALSE(rig.window.mouseButtonDown());
+    QTest::mousePress(rig.button("Command30"), Qt::RightButton);
+    EXPECT_TRUE(rig.window.mouseButtonDown());
+    QTest::mouseRelease(rig.button("Command30"), Qt::RightButton);
+    EXPECT_FALSE(rig.window.mouseButtonDown());
+}
+
+TEST(MainWindow, StatusLabelHasTheBorderOfTheOtherLinesAndRedText)
+{
+    WindowRig rig;
+    rig.program.panel().setOuterHeight(kExpandedHeight);
+    rig.window.setCaption("Label25", " Power ON");
+    rig.window.setCaption("Label11", " C R 0  [CR] ");
+    const QImage status = rig.label("Label25")->grab().toImage();
+    const QImage sent = rig.label("Label11")->grab().toImage();
+    // The border: the same colour all round as the sent line's.
+    const QColor border = sent.pixelColor(0, 0);
+    EXPECT_NE(border, QColor(Qt::white));
+    for (const QPoint p : {QPoint(0, 0), QPoint(status.width() - 1, 0), QPoint(0, status.height() - 1),
+                           QPoint(status.width() / 2, status.height() - 1), QPoint(status.width() / 2, 0)})
+        EXPECT_EQ(status.pixelColor(p), border) << p.x() << "," << p.y();
+    EXPECT_EQ(status.pixelColor(1, 1), QColor(Qt::white));
+    // The text: red, and only red.
+    int red = 0;
+    for (int x = 2; x < status.width() - 2; ++x) {
+        for (int y = 2; y < status.height() - 2; ++y) {
+            const QColor c = status.pixelColor(x, y);
+            if (c == QColor(Qt::white))
+                continue;
+            EXPECT_GT(c.red(), 200) << x << "," << y;
+            red += c.green() < 80 && c.blue() < 80;
+        }
+    }
+    EXPECT_GT(red, 20);
 }
 
 TEST(MainWindow, WindowSystemCloseReachesTheHandler)

@@ -1,6 +1,7 @@
 // The port dialog's window mirrors its behaviour and passes the operator's
 // actions on.
 #include "fakes.h"
+#include "qt_keys.h"
 #include "settings/qt_port_dialog.h"
 
 #include <QAccessible>
@@ -129,6 +130,33 @@ TEST(PortDialogWindow, WarningIsAnExclamationBoxWithOneButton)
     EXPECT_EQ(seenTitle, "Error");
     EXPECT_EQ(seenIcon, QMessageBox::Warning);
     EXPECT_TRUE(rig.window->isVisible());
+}
+
+TEST(PortDialogWindow, ReturnOnOkOrCancelIsAClick)
+{
+    {
+        DialogRig rig;
+        XKeyboard keys;
+        QTest::mouseClick(rig.option("Option6"), Qt::LeftButton); // COM4
+        auto* ok = rig.window->findChild<QPushButton*>("Command1");
+        ok->setFocus();
+        keys.hold(ok, Qt::Key_Return, 10, false);
+        EXPECT_TRUE(rig.port.isOpen());
+        EXPECT_EQ(rig.port.portNumber(), 4);
+        EXPECT_EQ(rig.host.closed, 1);
+        EXPECT_EQ(rig.port.opens, 1);
+    }
+    {
+        DialogRig rig;
+        rig.choice.previousPortNumber = 2;
+        auto* cancel = rig.window->findChild<QPushButton*>("Command2");
+        cancel->setFocus();
+        XKeyboard keys;
+        keys.stroke(cancel, Qt::Key_Return);
+        EXPECT_TRUE(rig.port.isOpen());
+        EXPECT_EQ(rig.port.portNumber(), 2);
+        EXPECT_EQ(rig.host.closed, 1);
+    }
 }
 
 TEST(PortDialogWindow, WindowSystemCloseAppliesNothing)

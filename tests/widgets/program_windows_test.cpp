@@ -4,8 +4,10 @@
 #include "fakes.h"
 #include "qt_wait.h"
 
+#include "app/qt_application.h"
 #include "app/qt_shell.h"
 #include "panel/qt_main_window.h"
+#include "reference/qt_reference_window.h"
 #include "settings/qt_port_dialog.h"
 
 #include <QApplication>
@@ -245,6 +247,43 @@ TEST(PortDialogWindows, OkOnAPortThatWillNotOpenWarnsAndTheDialogStays)
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), dialog.data());
+}
+
+// The title bars read the captions exactly: Qt would append the
+// application's display name to every window title if one were set.
+TEST(PortDialogWindows, TitlesAreTheCaptionsExactly)
+{
+    const QString name = QCoreApplication::applicationName();
+    const QString organisation = QCoreApplication::organizationName();
+    configureApplication();
+    // No display name of its own: it follows the application name.
+    QCoreApplication::setApplicationName("probe");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+    QCoreApplication::setApplicationName("orva-control");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "orva-control");
+
+    ProgramRig rig;
+    rig.startOn(1);
+    rig.window.show();
+    rig.program.panel().click("Command74");
+    rig.program.panel().click("Command33");
+    EXPECT_EQ(rig.window.windowTitle(), "ORVA   QLN40/QLN45/QLN50  CONTROL  Ver.2.0");
+    EXPECT_EQ(rig.dialog()->windowTitle(), "  COM PORT");
+    EXPECT_EQ(rig.shell.referenceWindow()->windowTitle(), "Command List");
+    QString warningTitle;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            warningTitle = box->windowTitle();
+            box->accept();
+        }
+    });
+    rig.program.portDialog()->optionClick(3);
+    rig.port.heldPorts = {1};
+    rig.program.portDialog()->ok();
+    EXPECT_EQ(warningTitle, "Error");
+
+    QCoreApplication::setApplicationName(name);
+    QCoreApplication::setOrganizationName(organisation);
 }
 
 // The first click of a double click on OK closes the dialog; the second

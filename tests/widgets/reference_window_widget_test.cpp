@@ -1,6 +1,7 @@
 // The command list window: its lists hold the catalogues verbatim and the
 // operator's picks, typing and buttons reach the behaviour.
 #include "fakes.h"
+#include "qt_keys.h"
 #include "reference/catalogues.h"
 #include "reference/qt_reference_window.h"
 
@@ -110,6 +111,28 @@ TEST(CommandListWindow, EveryChangeOfTheEditBoxIsWhatSendSends)
     rig.list("Combo1")->setCurrentIndex(1);
     EXPECT_EQ(rig.edit()->text().toStdString(), std::string(commandTextOf(basicCatalogue()[1])) + "[CR]");
     EXPECT_EQ(rig.behaviour->composed(), std::string(commandTextOf(basicCatalogue()[1])) + "\r");
+}
+
+TEST(CommandListWindow, ReturnOnSendSendsOncePerStroke)
+{
+    WindowRig rig;
+    XKeyboard keys;
+    rig.button("Command1")->setFocus();
+    keys.stroke(rig.button("Command1"), Qt::Key_Return);
+    keys.hold(rig.button("Command1"), Qt::Key_Space, 20, false);
+    EXPECT_EQ(rig.port.written, std::vector<std::string>(2, "C00\r"));
+    rig.button("Command4")->setFocus();
+    keys.stroke(rig.button("Command4"), Qt::Key_Return);
+    EXPECT_TRUE(rig.list("Combo2")->isVisible());
+}
+
+TEST(CommandListWindow, OuterHeightIsTheCaptionsWithTheRealFrame)
+{
+    WindowRig rig;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(rig.window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.window->frameGeometry().height() > rig.window->height(); }));
+    EXPECT_EQ(rig.window->frameGeometry().height(), 167); // 2500 twips
+    EXPECT_EQ(rig.window->width(), 667);
 }
 
 TEST(CommandListWindow, CloseButtonAndTitleBarBothRunTheCloseSteps)
