@@ -496,6 +496,7 @@ bool QtMainWindow::event(QEvent* event)
     switch (event->type()) {
     case QEvent::Hide:
     case QEvent::WindowBlocked: // a modal window opened
+    case QEvent::UngrabMouse:   // Qt's mouse grab taken away (a popup)
         interruptHold();
         break;
     case QEvent::WindowStateChange:
