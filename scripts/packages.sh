@@ -3,10 +3,11 @@
 # later). Sourced by the other scripts; does nothing when all is present.
 orva_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
   groff-base python3-serial
+  locales
   clang libclang-rt-14-dev
 )
 # Building the Debian package and checking it (scripts/package).
