@@ -477,7 +477,12 @@ class DesktopCase(unittest.TestCase):
 
     @staticmethod
     def text(acc):
-        t = acc.queryText()
+        """A field's text, or a label's caption (labels have only their name)."""
+        try:
+            t = acc.queryText()
+        except NotImplementedError:
+            acc.clear_cache()
+            return acc.name
         return t.getText(0, t.characterCount)
 
     @staticmethod
