@@ -7,6 +7,9 @@ orva_packages=(
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
   clang libclang-rt-14-dev
+  # The desktop suite: an X server, a window manager, the accessibility bus,
+  # real input, screenshots, and a comma-decimal locale built on the fly.
+  python3 python3-pyatspi xvfb openbox xdotool x11-utils at-spi2-core dbus imagemagick locales
 )
 
 orva_install_packages() {

@@ -15,6 +15,7 @@ and to read text; whether a window is on screen is asked of the X server.
 import argparse
 import configparser
 import os
+import re
 import select
 import shutil
 import signal
@@ -207,6 +208,16 @@ def x_frame(wid):
             "client": (x, y, w, h), "extents": (left, right, top, bottom)}
 
 
+def pixels(x, y, width, height):
+    """RGB rows of a rectangle of the screen, as the X server has it."""
+    ppm = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                          "-depth", "8", "ppm:-"], capture_output=True, timeout=30, check=True).stdout
+    head = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", ppm)
+    w, h = int(head.group(1)), int(head.group(2))
+    data = ppm[head.end():]
+    return [[tuple(data[(r * w + c) * 3:(r * w + c) * 3 + 3]) for c in range(w)] for r in range(h)]
+
+
 def caption_of(title):
     """The caption part of a title; a suffix the toolkit appends after a dash is
     not part of it (exact titles are a test of their own)."""
@@ -378,6 +389,8 @@ class DesktopCase(unittest.TestCase):
         value = _poll(condition, timeout)
         if not value:
             self.assert_running()
+            if callable(what):
+                what = what()
             raise AssertionError(f"timed out after {timeout:.0f} s waiting until {what}; "
                                  f"screenshot {self.screenshot('timeout')}")
         return value
@@ -416,11 +429,11 @@ class DesktopCase(unittest.TestCase):
 
     def wait_window(self, caption):
         return self.wait_until(lambda: (self.windows_of(caption) or [None])[-1],
-                               f"a window {caption!r} is on screen (on screen: {self.mapped()})")
+                               lambda: f"a window {caption!r} is on screen (on screen: {self.mapped()})")
 
     def wait_gone(self, caption):
         self.wait_until(lambda: not self.windows_of(caption),
-                        f"no window {caption!r} is on screen any more (on screen: {self.mapped()})")
+                        lambda: f"no window {caption!r} is on screen any more (on screen: {self.mapped()})")
 
     def window_close(self, wid):
         """Closes a window as the window manager does (openbox: Alt+F4)."""
@@ -566,13 +579,13 @@ class DesktopCase(unittest.TestCase):
         """Waits until the wire holds exactly these commands (after those
         already there when the list was taken)."""
         self.wait_until(lambda: projector.commands() == expected,
-                        what or f"the projector has received {expected} (it has {projector.commands()})")
+                        lambda: f"{what or 'the wire holds'} {expected} (it holds {projector.commands()})")
 
     def click_sends(self, acc, projector, command):
         """Clicks a button and waits for its frame; nothing else may go out."""
         before = projector.commands()
         self.click(acc)
         self.wait_until(lambda: len(projector.commands()) > len(before),
-                        f"{acc.name!r} puts {command!r} on the wire (the wire: {projector.commands()[-5:]})")
+                        lambda: f"{acc.name!r} puts {command!r} on the wire (the wire: {projector.commands()[-5:]})")
         self.quiet(0.2)
         self.assertEqual(projector.commands()[len(before):], [command], f"frames sent by {acc.name!r}")
