@@ -40,6 +40,8 @@ TOOLS = ["Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "import", "dbus-run-
 
 # Generous: the suite also runs under AddressSanitizer on a busy machine.
 TIMEOUT = float(os.environ.get("ORVA_DESKTOP_TIMEOUT", "20"))
+# Longer than any double-click interval (Qt's default is 400 ms).
+PAUSE_AFTER_CLOSE = 1.0
 
 _opts = None  # --bin and --work of this run
 
@@ -434,6 +436,14 @@ class DesktopCase(unittest.TestCase):
     def wait_gone(self, caption):
         self.wait_until(lambda: not self.windows_of(caption),
                         lambda: f"no window {caption!r} is on screen any more (on screen: {self.mapped()})")
+        self.hand_moves_on()
+
+    @staticmethod
+    def hand_moves_on():
+        """The operator's pause between a window closing and the next click.
+        A click that follows a closing window closer than a double click's
+        two clicks may be taken for the second half of one and be ignored."""
+        time.sleep(PAUSE_AFTER_CLOSE)
 
     def window_close(self, wid):
         """Closes a window as the window manager does (openbox: Alt+F4)."""

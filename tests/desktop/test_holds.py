@@ -41,10 +41,14 @@ class Holds(DesktopCase):
 
     def assert_repeats(self, held):
         stamps = self.frames_of("C09")
-        # At most one frame at the press and one a tick for as long as it was held.
-        self.check(len(stamps) <= 2 + held / REPEAT_S, f"{len(stamps)} frames in a hold of {held:.2f} s")
-        gaps = [(b - a) / 1e6 for a, b in zip(stamps, stamps[1:])]
-        self.check(not gaps or min(gaps) >= 0.6 * REPEAT_S, f"repeats come no faster than every 100 ms: {gaps}")
+        # One frame at the press and one a tick for as long as it was held
+        # (and a tick or two more while a busy machine delivers the release).
+        self.check(len(stamps) <= 3 + held / REPEAT_S, f"{len(stamps)} frames in a hold of {held:.2f} s")
+        # A late tick is followed by an early one, but on average the ticks
+        # keep their 100 ms: never faster.
+        if len(stamps) >= 3:
+            mean = (stamps[-1] - stamps[0]) / 1e6 / (len(stamps) - 1)
+            self.check(mean >= 0.7 * REPEAT_S, f"repeats come every 100 ms, not every {mean * 1000:.0f} ms")
         return stamps
 
     def test_a_quick_press_sends_once(self):
@@ -119,6 +123,7 @@ class Holds(DesktopCase):
         self.click(self.find(box, "OK"))
         self.wait_gone(ERROR_TITLE)
         self.click(self.find(dialog, "Cancel"))  # back to COM1, which opens
+        self.hand_moves_on()
         self.assert_stopped("C3B")
         self.check("C3B" not in self.proj.commands(), f"the hold ended with the box: {self.proj.commands()}")
 

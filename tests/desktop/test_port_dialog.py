@@ -98,11 +98,21 @@ class FromPanel(DesktopCase):
         self.assert_one_port_open(self.proj)
         self.assertEqual(self.proj.commands(), ["C00"], "only the click after OK reached the wire")
 
+    def test_return_on_ok_and_on_cancel_does_what_a_click_does(self):
+        for button, port, proj in (("OK", "COM3", self.proj3), ("Cancel", "COM1", self.proj)):
+            wid, dialog = self.open_dialog()
+            self.click(self.find(dialog, port, "radio button"))
+            self.focus(self.find(dialog, button))
+            self.key(wid, "Return")
+            self.wait_gone(DIALOG_TITLE)
+            self.assert_one_port_open(proj)
+
     def test_com_again_after_ok_keeps_one_dialog_and_the_program_alive(self):
         _, dialog = self.open_dialog()
         self.click(self.find(dialog, "COM3", "radio button"))
         self.click(self.find(dialog, "OK"))
         self.wait_until(lambda: self.stored().get("ComPort") == "3", "COM3 is stored")
+        self.hand_moves_on()
         self.click(self.com)
         self.wait_window(DIALOG_TITLE)
         self.quiet(0.5)
@@ -116,7 +126,7 @@ class FromPanel(DesktopCase):
     def test_com_again_after_escape_keeps_one_dialog_and_the_program_alive(self):
         wid, dialog = self.open_dialog()
         self.key(wid, "Escape")
-        self.quiet(0.5)
+        self.hand_moves_on()
         self.click(self.com)
         self.wait_window(DIALOG_TITLE)
         self.quiet(0.5)
@@ -135,7 +145,6 @@ class FromPanel(DesktopCase):
             self.quiet()
             self.assertEqual(self.proj.commands(), sent, f"a double click on {button} sends nothing")
             self.wait_gone(DIALOG_TITLE)
-            self.quiet()
             self.assert_one_port_open(self.proj)
         self.assertEqual(self.proj.commands(), ["C00", "C00"])
 
