@@ -99,7 +99,8 @@ class FromPanel(DesktopCase):
         self.assertEqual(self.proj.commands(), ["C00"], "only the click after OK reached the wire")
 
     def test_return_on_ok_and_on_cancel_does_what_a_click_does(self):
-        for button, port, proj in (("OK", "COM3", self.proj3), ("Cancel", "COM1", self.proj)):
+        # OK takes COM3; Cancel then goes back to it, whatever is chosen.
+        for button, port, proj in (("OK", "COM3", self.proj3), ("Cancel", "COM1", self.proj3)):
             wid, dialog = self.open_dialog()
             self.click(self.find(dialog, port, "radio button"))
             self.focus(self.find(dialog, button))
