@@ -18,7 +18,6 @@ import os
 import re
 import select
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -299,6 +298,10 @@ class DesktopCase(unittest.TestCase):
         outcome = getattr(self, "_outcome", None)
         if outcome is not None and not getattr(outcome, "success", True):
             print(f"\n  screenshot at the failure: {self.screenshot('failure')}", file=sys.stderr)
+        # Nothing a failed case held down stays down for the next one.
+        for button in (1, 3):
+            subprocess.run(["xdotool", "mouseup", str(button)], capture_output=True, timeout=30)
+        subprocess.run(["xdotool", "keyup", "space"], capture_output=True, timeout=30)
         ended = None
         if self.program is not None:
             ended = self.program.poll()

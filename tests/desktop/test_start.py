@@ -60,6 +60,16 @@ class FirstRun(DesktopCase):
         self.wait_gone(DIALOG_TITLE)
         self.assert_panel_takes_input()
 
+    def test_other_set_by_an_assistive_technology_is_what_ok_uses(self):
+        other = self.find(self.dialog, "Com Port", "text")
+        other.queryEditableText().setTextContents("16")
+        self.wait_until(lambda: self.text(other) == "0", "OTHER set to 16 goes back to 0")
+        other.queryEditableText().setTextContents("1")
+        self.wait_until(lambda: self.text(other) == "1", "OTHER shows 1")
+        self.click(self.find(self.dialog, "OK"))
+        self.wait_until(lambda: self.stored() or self.windows_of(ERROR_TITLE), "OK opens a port or warns")
+        self.assertEqual(self.stored(), {"ComPort": "1", "BaudRate": "192"}, "OK opened the port OTHER shows")
+
     def test_escape_does_nothing(self):
         self.key(self.dialog_win, "Escape")
         # The click after the key proves the key has been handled.
