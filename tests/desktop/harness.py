@@ -296,7 +296,7 @@ class DesktopCase(unittest.TestCase):
         for callback, event in self._listeners:
             pyatspi.Registry.deregisterEventListener(callback, event)
         outcome = getattr(self, "_outcome", None)
-        if outcome is not None and not getattr(outcome, "success", True):
+        if outcome is not None and not getattr(outcome, "success", True) and self._shots == 0:
             print(f"\n  screenshot at the failure: {self.screenshot('failure')}", file=sys.stderr)
         # Nothing a failed case held down stays down for the next one.
         for button in (1, 3):
@@ -511,17 +511,19 @@ class DesktopCase(unittest.TestCase):
             return acc.name
         return t.getText(0, t.characterCount)
 
-    @staticmethod
-    def showing(acc):
-        import pyatspi
-        acc.clear_cache()
-        return acc.getState().contains(pyatspi.STATE_SHOWING)
+    @classmethod
+    def showing(cls, acc):
+        return cls.has_state(acc, "STATE_SHOWING")
 
     @staticmethod
-    def checked(acc):
+    def has_state(acc, state):
         import pyatspi
         acc.clear_cache()
-        return acc.getState().contains(pyatspi.STATE_CHECKED)
+        return acc.getState().contains(getattr(pyatspi, state))
+
+    @classmethod
+    def checked(cls, acc):
+        return cls.has_state(acc, "STATE_CHECKED")
 
     def sibling_after(self, window, label_name):
         """The control after a caption label in its container: the sent line
@@ -551,13 +553,8 @@ class DesktopCase(unittest.TestCase):
     def focus(self, acc):
         """Moves the keyboard focus to a control without pressing it, as a
         screen reader's review cursor does."""
-        import pyatspi
         acc.queryComponent().grabFocus()
-
-        def focused():
-            acc.clear_cache()
-            return acc.getState().contains(pyatspi.STATE_FOCUSED)
-        self.wait_until(focused, f"{acc.name!r} has the keyboard focus")
+        self.wait_until(lambda: self.has_state(acc, "STATE_FOCUSED"), f"{acc.name!r} has the keyboard focus")
 
     def click(self, acc, button=1, repeat=1):
         x, y = self.centre(acc)

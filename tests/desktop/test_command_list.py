@@ -43,7 +43,7 @@ class CommandList(DesktopCase):
         index = next(i for i in range(entries.childCount)
                      if entries.getChildAtIndex(i).name.startswith("CF BRIGHT 0%%["))
         self.click(combo)  # the list drops down and takes the keyboard
-        self.quiet(0.5)
+        self.wait_until(lambda: self.has_state(combo, "STATE_EXPANDED"), "the list drops down")
         xdo("key", "--delay", 60, "Home", *["Down"] * index, "Return")
         self.wait_edit("CF BRIGHT 0%%[CR]")
         hint = self.find(self.window, "% :Parameter (0-9).", "label")
