@@ -41,8 +41,12 @@ class FromPanel(DesktopCase):
         bx, by = self.centre(self.find(dialog, button))
         wx, wy, _, _ = self.extents(dialog)
         for wid in self.windows_of(DIALOG_TITLE):
-            xdo("windowactivate", "--sync", wid)
-            cx, cy, _, _ = x_frame(wid)["client"]
+            try:
+                xdo("windowactivate", "--sync", wid)
+                cx, cy, _, _ = x_frame(wid)["client"]
+            except (AssertionError, KeyError):
+                self.assert_running()  # a program that died says so first
+                raise
             self.click_at(cx + bx - wx, cy + by - wy)
             self.quiet(0.5)
 
