@@ -21,7 +21,8 @@ class Host : public PortDialogHost {
 public:
     void showMainWindow() override {}
     void portOpened() override {}
-    void portDialogClosed() override {}
+    void portDialogClosed(PortDialog&) override {}
+    void warningClosed() override {}
 };
 } // namespace
 
