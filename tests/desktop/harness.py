@@ -448,6 +448,17 @@ class DesktopCase(unittest.TestCase):
         two clicks may be taken for the second half of one and be ignored."""
         time.sleep(PAUSE_AFTER_CLOSE)
 
+    @staticmethod
+    def focused_window():
+        """The window that has the X input focus: the one the last click went to."""
+        out = _out(["xdotool", "getwindowfocus"]).strip()
+        return int(out) if out.isdigit() else None
+
+    def wait_focus(self, wid, what):
+        self.wait_until(lambda: self.focused_window() == wid,
+                        lambda: f"{what} (the input focus is on {self.focused_window()}; "
+                                f"on screen: {self.mapped()})")
+
     def window_close(self, wid):
         """Closes a window as the window manager does (openbox: Alt+F4)."""
         self.key(wid, "alt+F4")

@@ -67,6 +67,17 @@ class FromPanel(DesktopCase):
             self.assert_one_port_open(proj)
             self.assertEqual(self.stored().get("ComPort"), str(port))
 
+    def test_the_panel_takes_clicks_while_the_dialog_is_open(self):
+        wid, dialog = self.open_dialog()
+        self.click(self.find(self.main, "Audio Mute On"))  # the port is closed: nothing goes out
+        self.wait_focus(self.main_win, "the main window took the click beside the open dialog")
+        self.check(self.windows_of(DIALOG_TITLE), "the dialog stays open beside the panel")
+        xdo("windowactivate", "--sync", wid)
+        self.click(self.find(dialog, "OK"))
+        self.wait_gone(DIALOG_TITLE)
+        self.assert_one_port_open(self.proj)
+        self.assertEqual(self.proj.commands(), ["C00"], "the click while the port was closed sent nothing")
+
     def test_cancel_repeated(self):
         for _ in range(ROUNDS):
             _, dialog = self.open_dialog()

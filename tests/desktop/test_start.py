@@ -24,9 +24,10 @@ class FirstRun(DesktopCase):
 
     def assert_panel_takes_input(self):
         """The main window is on screen and a real click on it reaches the wire."""
-        self.wait_window(MAIN_TITLE)
+        wid = self.wait_window(MAIN_TITLE)
         main = self.acc_window(MAIN_TITLE)
         self.click_sends(self.find(main, "Power On"), self.proj, "C00")
+        self.wait_focus(wid, "the main window took the click")
 
     def dismiss_warning(self):
         self.wait_window(ERROR_TITLE)
