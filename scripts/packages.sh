@@ -9,6 +9,9 @@ orva_packages=(
   groff-base python3-serial
   locales
   clang libclang-rt-14-dev
+  # The desktop suite: an X server, a window manager, the accessibility bus,
+  # real input, screenshots, and a comma-decimal locale built on the fly.
+  python3 python3-pyatspi xvfb openbox xdotool x11-utils at-spi2-core dbus imagemagick locales
 )
 # Building the Debian package and checking it (scripts/package).
 orva_packaging_packages=(
