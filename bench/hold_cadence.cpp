@@ -128,9 +128,10 @@ Figures hold(int seconds, int replyAfterMs, std::size_t& sendsOut)
     orva::QtTimer timer1;
     orva::QtTimer timer2;
     orva::QtTimer timer4;
+    orva::QtTimer reopenTimer;
     orva::QtMainWindow window;
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, window, shell);
+    orva::Program program(port, store, timer1, timer2, timer4, reopenTimer, window, shell);
     window.bind(program.panel());
     program.formLoad();
     program.panel().setOuterHeight(orva::kExpandedHeight); // the monitor on show

@@ -184,6 +184,7 @@ public:
         durationsMs.push_back(static_cast<double>(nowUs() - t0) / 1000.0);
     }
     void onPortLost(const std::string& why) override { next_.onPortLost(why); }
+    void onOpenFinished(bool opened) override { next_.onOpenFinished(opened); }
     std::vector<double> durationsMs;
 
 private:
@@ -202,12 +203,12 @@ struct Live {
         window.show();
     }
     MemoryStore store;
-    QtSerialPort port{[this](int n) { return devicePathForPort(n, store); }};
-    QtTimer timer1, timer2, timer4;
+    QtSerialPort port{QtSerialPort::mapOf(store)};
+    QtTimer timer1, timer2, timer4, reopenTimer;
     QtMainWindow window;
     TimedView view;
     NullShell shell;
-    Program program{port, store, timer1, timer2, timer4, view, shell};
+    Program program{port, store, timer1, timer2, timer4, reopenTimer, view, shell};
 };
 
 std::vector<std::int64_t> readLogTimes(const QString& path)

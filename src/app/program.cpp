@@ -6,16 +6,21 @@
 namespace orva {
 
 Program::Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2,
-                 Timer& timer4, MainView& mainView, Shell& shell)
-    : port_(port), store_(store), shell_(shell), link_(port, timer2, timer4, mainView),
-      panel_(link_, timer1, mainView, *this), mainView_(mainView)
+                 Timer& timer4, Timer& reopenTimer, MainView& mainView, Shell& shell)
+    : port_(port), store_(store), shell_(shell), reopen_(port, reopenTimer),
+      link_(port, timer2, timer4, mainView), panel_(link_, timer1, mainView, *this),
+      mainView_(mainView)
 {
+    link_.setReopen(&reopen_);
     timer1.setInterval(kDesignRepeatMs);
     timer2.setInterval(kDesignReplyMs);
     timer4.setInterval(kDesignClearMs);
 }
 
-Program::~Program() = default;
+Program::~Program()
+{
+    link_.setReopen(nullptr);
+}
 
 void Program::formLoad()
 {
@@ -48,6 +53,7 @@ void Program::formLoad()
 
 void Program::queryUnload()
 {
+    stopReopen();
     if (port_.isOpen())
         port_.close();
 }
@@ -68,11 +74,20 @@ void Program::endProgram()
 
 void Program::openPortDialogFromPanel()
 {
+    stopReopen();
     if (port_.isOpen())
         port_.close();
     choice_.previousPortNumber = choice_.portNumber;
     choice_.previousBaudCode = choice_.baudCode;
     showPortDialog(false);
+}
+
+void Program::stopReopen()
+{
+    if (!reopen_.active())
+        return;
+    reopen_.stop();
+    link_.reopenStopped();
 }
 
 void Program::showPortDialog(bool modal)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/link.h"
+#include "link/reopen.h"
 #include "link/serial_port.h"
 #include "link/timer.h"
 #include "panel/panel.h"
@@ -57,8 +58,9 @@ public:
     static constexpr int kStartClearMs = 1200;
     static constexpr double kAboveCentreTwips = 1350;
 
+    // `reopenTimer` paces the automatic reopen of a lost port.
     Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2, Timer& timer4,
-            MainView& mainView, Shell& shell);
+            Timer& reopenTimer, MainView& mainView, Shell& shell);
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -71,6 +73,7 @@ public:
 
     Link& link() { return link_; }
     Panel& panel() { return panel_; }
+    Reopen& reopen() { return reopen_; }
     PortChoice& choice() { return choice_; }
     SerialPort& port() { return port_; }
     PortDialog* portDialog() { return portDialog_.get(); }
@@ -91,11 +94,13 @@ public:
 
 private:
     void showPortDialog(bool modal);
+    void stopReopen();
 
     SerialPort& port_;
     SettingsStore& store_;
     Shell& shell_;
     PortChoice choice_;
+    Reopen reopen_; // before the link, which refers to it
     Link link_;
     Panel panel_;
     MainView& mainView_;

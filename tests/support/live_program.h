@@ -19,13 +19,14 @@ struct LiveProgram {
         store.values["StartUP/BaudRate"] = "192";
     }
     FakeStore store;
-    QtSerialPort port{[this](int n) { return devicePathForPort(n, store); }};
+    QtSerialPort port{QtSerialPort::mapOf(store)};
     QtTimer timer1;
     QtTimer timer2;
     QtTimer timer4;
+    QtTimer reopenTimer;
     FakeView view;
     FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, view, shell};
+    Program program{port, store, timer1, timer2, timer4, reopenTimer, view, shell};
 
     Link& link() { return program.link(); }
     void click(const char* button) { program.panel().click(button); }

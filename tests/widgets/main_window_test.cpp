@@ -59,11 +59,12 @@ struct WindowRig {
     FakeTimer timer1{clock};
     FakeTimer timer2{clock};
     FakeTimer timer4{clock};
+    FakeTimer reopenTimer{clock};
     FakePort port;
     FakeStore store;
     FakeShell shell;
     QtMainWindow window;
-    Program program{port, store, timer1, timer2, timer4, window, shell};
+    Program program{port, store, timer1, timer2, timer4, reopenTimer, window, shell};
     bool active = false;
     int closes = 0;
 };
