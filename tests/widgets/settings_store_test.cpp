@@ -63,8 +63,7 @@ TEST(SettingsFile, PortMapIsReadAfreshAndUnreadableEntriesOpenNothing)
     ASSERT_TRUE(resolvePort(1, store).target);
     EXPECT_EQ(resolvePort(1, store).target->device, "/dev/ttyUSB0");
 
-    // Rewritten while the program runs (a same-size edit, so only the
-    // content tells).
+    // Rewritten by another program while this one runs.
     writeFile("[Ports]\nCOM1=/dev/ttyUSB9\nCOM2=tcp://[::1]:4001\n");
     ASSERT_TRUE(resolvePort(1, store).target);
     EXPECT_EQ(resolvePort(1, store).target->device, "/dev/ttyUSB9");
