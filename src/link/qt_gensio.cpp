@@ -58,6 +58,8 @@ struct GensioLoop::Impl {
 
     // The loop's thread only.
     std::set<GensioConnection*> live;
+    std::set<GensioConnection*> closing;
+    std::deque<std::function<void()>> afterClosing;
     bool stopping = false;
     bool clearing = false;
     bool done = false;
@@ -191,7 +193,32 @@ void GensioLoop::adopt(GensioConnection* connection)
 void GensioLoop::forget(GensioConnection* connection)
 {
     impl_->live.erase(connection);
+    closed(connection);
     finishIfIdle();
+}
+
+void GensioLoop::closing(GensioConnection* connection)
+{
+    impl_->closing.insert(connection);
+}
+
+void GensioLoop::closed(GensioConnection* connection)
+{
+    impl_->closing.erase(connection);
+    if (!impl_->closing.empty())
+        return;
+    std::deque<std::function<void()>> waiting;
+    waiting.swap(impl_->afterClosing);
+    for (auto& job : waiting)
+        job();
+}
+
+void GensioLoop::afterClosing(std::function<void()> job)
+{
+    if (impl_->closing.empty())
+        job();
+    else
+        impl_->afterClosing.push_back(std::move(job));
 }
 
 void GensioLoop::finishIfIdle()
@@ -219,7 +246,12 @@ GensioConnection::~GensioConnection() = default;
 
 void GensioConnection::open(std::string spec, LineSettings settings)
 {
-    loop_.post([self = shared_from_this(), spec = std::move(spec), settings] { self->start(spec, settings); });
+    // A new connection waits until the ones being closed are gone: a server
+    // still busy with the last one (ser2net is, for a moment after a telnet
+    // session) would take the new one and close it again.
+    loop_.post([self = shared_from_this(), spec = std::move(spec), settings]() mutable {
+        self->loop_.afterClosing([self, spec = std::move(spec), settings] { self->start(spec, settings); });
+    });
 }
 
 void GensioConnection::write(const QByteArray& bytes)
@@ -286,7 +318,7 @@ void GensioConnection::start(const std::string& spec, LineSettings settings)
     int rv = str_to_gensio(spec.c_str(), os, &GensioConnection::onEvent, this, &io_);
     if (rv != 0) {
         io_ = nullptr;
-        post([why = errorText(rv)](GensioClient& c) { c.gensioOpenFailed(why); });
+        post([why = errorText(rv)](GensioClient& c) { c.gensioOpenFailed(why, false); });
         return;
     }
     self_ = shared_from_this();
@@ -297,7 +329,7 @@ void GensioConnection::start(const std::string& spec, LineSettings settings)
         this);
     if (rv != 0) {
         opening_ = false;
-        post([why = errorText(rv)](GensioClient& c) { c.gensioOpenFailed(why); });
+        post([why = errorText(rv)](GensioClient& c) { c.gensioOpenFailed(why, false); });
         freeLater();
     }
 }
@@ -308,7 +340,9 @@ void GensioConnection::openDone(int err)
         return; // abandoned: the close under way finishes it
     opening_ = false;
     if (err != 0) {
-        post([why = errorText(err)](GensioClient& c) { c.gensioOpenFailed(why); });
+        post([why = errorText(err), closed = err == GE_REMCLOSE](GensioClient& c) {
+            c.gensioOpenFailed(why, closed);
+        });
         freeLater();
         return;
     }
@@ -451,6 +485,7 @@ void GensioConnection::closeGensio()
         release();
         return;
     }
+    loop_.closing(this);
     opening_ = false;
     gensio_set_read_callback_enable(io_, false);
     gensio_set_write_callback_enable(io_, false);

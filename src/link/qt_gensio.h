@@ -24,7 +24,9 @@ class GensioClient {
 public:
     virtual ~GensioClient() = default;
     virtual void gensioOpened() = 0;
-    virtual void gensioOpenFailed(const QString& why) = 0;
+    // `serverClosed`: the server took the connection and closed it again
+    // (busy, for example still closing the previous one).
+    virtual void gensioOpenFailed(const QString& why, bool serverClosed) = 0;
     virtual void gensioDataWaiting() = 0;
     virtual void gensioLost(const QString& why) = 0;
 };
@@ -131,6 +133,10 @@ private:
     // The loop's thread: connections whose gensio exists.
     void adopt(GensioConnection* connection);
     void forget(GensioConnection* connection);
+    void closing(GensioConnection* connection);
+    void closed(GensioConnection* connection);
+    // Runs `job` once no connection is closing any more.
+    void afterClosing(std::function<void()> job);
     void run();
     void finishIfIdle();
     struct Impl;

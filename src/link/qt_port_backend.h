@@ -26,6 +26,8 @@ public:
     virtual bool setBaudRate(qint32 baud) = 0;
     // Queues every byte at once without waiting for the transmission.
     virtual bool write(const QByteArray& bytes, QString& error) = 0;
+    // What was received and not read yet; after a loss, what the line left
+    // unread (the last words of a server that closed the connection).
     virtual QByteArray readAll() = 0;
     // Bytes queued by write() that have not gone out yet.
     virtual qint64 bytesToWrite() const = 0;

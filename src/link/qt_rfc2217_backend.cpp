@@ -2,11 +2,25 @@
 
 #include <QMetaObject>
 
+#include <utility>
+
 namespace orva {
+
+// A server that is still closing the previous connection to its port
+// (ser2net takes a moment after a telnet session ends) takes the next one and
+// closes it at once. Such an open is tried again, this often, until the open
+// limit of the serial control gives up on it.
+static constexpr int kBusyRetryMs = 200;
 
 Rfc2217Backend::Rfc2217Backend(QString host, quint16 port, QObject* parent)
     : PortBackend(parent), host_(std::move(host)), port_(port)
 {
+    retry_.setSingleShot(true);
+    retry_.setInterval(kBusyRetryMs);
+    connect(&retry_, &QTimer::timeout, this, [this] {
+        if (opening_)
+            connectTo(addresses_);
+    });
 }
 
 Rfc2217Backend::~Rfc2217Backend()
@@ -56,9 +70,14 @@ void Rfc2217Backend::onLookedUp(const QHostInfo& info)
         emit openFinished(false, info.errorString());
         return;
     }
+    addresses_ = info.addresses();
+    connectTo(addresses_);
+}
+
+void Rfc2217Backend::connectTo(const QList<QHostAddress>& addresses)
+{
     connection_ = GensioConnection::create(*loop_, this, this);
-    connection_->open(gensioSpec(info.addresses(), port_),
-                      GensioConnection::LineSettings{static_cast<unsigned>(baud_)});
+    connection_->open(gensioSpec(addresses, port_), GensioConnection::LineSettings{static_cast<unsigned>(baud_)});
 }
 
 void Rfc2217Backend::drop()
@@ -75,6 +94,7 @@ void Rfc2217Backend::close()
         QHostInfo::abortHostLookup(lookup_);
         lookup_ = -1;
     }
+    retry_.stop();
     opening_ = false;
     open_ = false;
     drop();
@@ -101,7 +121,10 @@ bool Rfc2217Backend::write(const QByteArray& bytes, QString& error)
 
 QByteArray Rfc2217Backend::readAll()
 {
-    return connection_ ? connection_->takeReceived() : QByteArray();
+    QByteArray out = std::exchange(leftOver_, {});
+    if (connection_)
+        out += connection_->takeReceived();
+    return out;
 }
 
 qint64 Rfc2217Backend::bytesToWrite() const
@@ -118,12 +141,16 @@ void Rfc2217Backend::gensioOpened()
     emit openFinished(true, {});
 }
 
-void Rfc2217Backend::gensioOpenFailed(const QString& why)
+void Rfc2217Backend::gensioOpenFailed(const QString& why, bool serverClosed)
 {
     if (!opening_)
         return;
-    opening_ = false;
     drop();
+    if (serverClosed) {
+        retry_.start();
+        return;
+    }
+    opening_ = false;
     emit openFinished(false, why);
 }
 
@@ -138,6 +165,8 @@ void Rfc2217Backend::gensioLost(const QString& why)
     if (!open_)
         return;
     open_ = false;
+    if (connection_)
+        leftOver_ += connection_->takeReceived();
     drop();
     emit lost(why);
 }

@@ -4,6 +4,7 @@
 #include "link/qt_port_backend.h"
 
 #include <QHostInfo>
+#include <QTimer>
 
 #include <memory>
 
@@ -34,10 +35,11 @@ public:
 
 private:
     void onLookedUp(const QHostInfo& info);
+    void connectTo(const QList<QHostAddress>& addresses);
     void drop();
 
     void gensioOpened() override;
-    void gensioOpenFailed(const QString& why) override;
+    void gensioOpenFailed(const QString& why, bool serverClosed) override;
     void gensioDataWaiting() override;
     void gensioLost(const QString& why) override;
 
@@ -45,6 +47,9 @@ private:
     quint16 port_;
     qint32 baud_ = 19200;
     int lookup_ = -1;
+    QList<QHostAddress> addresses_;
+    QByteArray leftOver_;
+    QTimer retry_;
     bool opening_ = false;
     bool open_ = false;
     // The loop outlives the connection: declared first, it goes last.

@@ -7,6 +7,8 @@
 
 #include <QEventLoop>
 
+#include <algorithm>
+
 namespace orva {
 
 qint32 baudOfSettings(const std::string& settings)
@@ -23,6 +25,8 @@ QtSerialPort::QtSerialPort(Resolver resolver, QObject* parent)
 {
     openLimit_.setSingleShot(true);
     openLimit_.setInterval(kOpenLimitMs);
+    settle_.setSingleShot(true);
+    connect(&settle_, &QTimer::timeout, this, [this] { finishOpen(true, {}); });
     connect(&openLimit_, &QTimer::timeout, this, [this] {
         if (!opening_)
             return;
@@ -34,6 +38,13 @@ QtSerialPort::QtSerialPort(Resolver resolver, QObject* parent)
 QtSerialPort::~QtSerialPort()
 {
     discardBackend();
+}
+
+int QtSerialPort::settleMs(qint64 connectMs)
+{
+    // A refusal comes back about one round trip after the connection is up;
+    // the time the connection took stands for that, twice over for safety.
+    return static_cast<int>(std::clamp<qint64>(2 * connectMs + 100, 150, 1500));
 }
 
 QtSerialPort::Resolver QtSerialPort::mapOf(const SettingsStore& store)
@@ -114,13 +125,12 @@ bool QtSerialPort::start()
         backend_ = new Rfc2217Backend(QString::fromStdString(target->host), target->port, this);
         break;
     }
-    connect(backend_, &PortBackend::openFinished, this, &QtSerialPort::finishOpen);
+    connect(backend_, &PortBackend::openFinished, this, &QtSerialPort::backendOpened);
     connect(backend_, &PortBackend::lost, this, &QtSerialPort::onLost);
-    connect(backend_, &PortBackend::readyRead, this, [this] {
-        if (listener())
-            listener()->onComm(kCommEventReceive);
-    });
+    connect(backend_, &PortBackend::readyRead, this, &QtSerialPort::onReadyRead);
     opening_ = true;
+    readPending_ = false;
+    openClock_.start();
     if (target->isNetwork())
         openLimit_.start();
     backend_->open(baud_);
@@ -154,12 +164,25 @@ void QtSerialPort::beginOpen()
     // Otherwise finishOpen reports, now or later.
 }
 
+void QtSerialPort::backendOpened(bool opened, const QString& why)
+{
+    if (!opening_)
+        return;
+    if (opened && current_ && current_->isNetwork()) {
+        openLimit_.stop();
+        settle_.start(settleMs(openClock_.elapsed()));
+        return;
+    }
+    finishOpen(opened, why);
+}
+
 void QtSerialPort::finishOpen(bool opened, const QString& why)
 {
     if (!opening_)
         return;
     opening_ = false;
     openLimit_.stop();
+    settle_.stop();
     if (opened) {
         error_.clear();
     } else {
@@ -172,10 +195,53 @@ void QtSerialPort::finishOpen(bool opened, const QString& why)
         if (listener())
             listener()->onOpenFinished(opened);
     }
+    if (opened && readPending_) {
+        // What the line sent while the open was being decided.
+        readPending_ = false;
+        QMetaObject::invokeMethod(this, &QtSerialPort::onReadyRead, Qt::QueuedConnection);
+    }
+}
+
+namespace {
+
+// What a server said before it closed, fit for a message.
+QString lastWords(const QByteArray& bytes)
+{
+    QString out;
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F)
+            out += QChar(u);
+        else if (!out.endsWith(' '))
+            out += ' ';
+    }
+    out = out.simplified();
+    if (out.size() > 80)
+        out = out.left(77) + "...";
+    return out;
+}
+
+} // namespace
+
+void QtSerialPort::onReadyRead()
+{
+    if (opening_) {
+        readPending_ = true; // not before the port is open
+        return;
+    }
+    if (listener() && isOpen())
+        listener()->onComm(kCommEventReceive);
 }
 
 void QtSerialPort::onLost(const QString& why)
 {
+    if (opening_) {
+        // Taken and dropped at once: the server refused the port.
+        const QString said = backend_ ? lastWords(backend_->readAll()) : QString();
+        discardBackend();
+        finishOpen(false, said.isEmpty() ? why : why + " (\"" + said + "\")");
+        return;
+    }
     error_ = prefixed(why);
     discardBackend();
     if (listener())
@@ -198,7 +264,9 @@ void QtSerialPort::close()
     const bool wasOpening = opening_;
     opening_ = false;
     reportOpen_ = false;
+    readPending_ = false;
     openLimit_.stop();
+    settle_.stop();
     discardBackend();
     if (wasOpening)
         emit openDone(); // a waiting open() ends, unopened

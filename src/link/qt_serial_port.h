@@ -4,6 +4,7 @@
 #include "settings/port_map.h"
 #include "settings/port_target.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -24,12 +25,18 @@ class PortBackend;
 // The map is read afresh at every open. A network port that does not answer
 // within kOpenLimitMs is a port that cannot be opened; open() waits for it
 // with the event loop running (windows keep painting) but takes no user
-// input meanwhile.
+// input meanwhile. A server that takes the connection and closes it again at
+// once (ser2net does, with "Port already in use", when another client has
+// the line) has refused the port, like a local device held by another
+// program: a new connection counts as open only once it has stood for a
+// moment (settleMs).
 class QtSerialPort : public QObject, public SerialPort {
     Q_OBJECT
 public:
     using Resolver = std::function<PortResolution(int portNumber)>;
     static constexpr int kOpenLimitMs = 3000;
+    // How long a new connection must stand, given how long it took to make.
+    static int settleMs(qint64 connectMs);
 
     explicit QtSerialPort(Resolver resolver, QObject* parent = nullptr);
     ~QtSerialPort() override;
@@ -67,8 +74,10 @@ signals:
 
 private:
     bool start();
+    void backendOpened(bool opened, const QString& why);
     void finishOpen(bool opened, const QString& why);
     void onLost(const QString& why);
+    void onReadyRead();
     void discardBackend();
     std::string prefixed(const QString& why) const;
 
@@ -77,10 +86,13 @@ private:
     std::optional<PortTarget> current_;
     PortBackend* backend_ = nullptr;
     QTimer openLimit_;
+    QTimer settle_;
+    QElapsedTimer openClock_;
     int number_ = 0;
     qint32 baud_ = 19200;
     bool opening_ = false;
     bool reportOpen_ = false; // the open was begun by beginOpen
+    bool readPending_ = false; // data came while the open was not decided yet
     std::string error_;
 };
 

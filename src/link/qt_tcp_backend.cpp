@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include <utility>
+
 #ifdef __linux__
 #include <linux/sockios.h>
 #include <netinet/in.h>
@@ -98,10 +100,18 @@ void TcpBackend::loseLater(const QString& why)
     QMetaObject::invokeMethod(
         this,
         [this, why] {
+            leftOver_ += socket_.readAll();
             socket_.abort();
             emit lost(why);
         },
         Qt::QueuedConnection);
+}
+
+QByteArray TcpBackend::readAll()
+{
+    QByteArray out = std::exchange(leftOver_, {});
+    out += socket_.readAll();
+    return out;
 }
 
 bool TcpBackend::write(const QByteArray& bytes, QString& error)

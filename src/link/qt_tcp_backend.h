@@ -21,7 +21,7 @@ public:
     bool isOpen() const override { return open_; }
     bool setBaudRate(qint32) override { return open_; }
     bool write(const QByteArray& bytes, QString& error) override;
-    QByteArray readAll() override { return socket_.readAll(); }
+    QByteArray readAll() override;
     qint64 bytesToWrite() const override;
 
 private:
@@ -35,6 +35,7 @@ private:
     QTcpSocket socket_;
     bool opening_ = false;
     bool open_ = false;
+    QByteArray leftOver_;
 };
 
 // Makes a dead connection show as one: with nothing coming back, the system

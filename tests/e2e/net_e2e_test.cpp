@@ -170,9 +170,28 @@ TEST_P(ThroughSer2net, LineSpeedOfTheDialogReachesTheDeviceOverRfc2217Only)
     live->click("Command33");
     live->program.portDialog()->select(1); // "9600"
     live->program.portDialog()->ok();
-    ASSERT_TRUE(live->port.isOpen()) << live->port.errorText();
+    ASSERT_TRUE(live->port.isOpen()) << live->port.errorText() << "\n" << server->output();
     ASSERT_TRUE(waitFor([&] { return answered("Command44", " 8 0  [CR] "); }));
     EXPECT_EQ(lineSpeed(), remote ? "9600" : "19200");
+}
+
+TEST_P(ThroughSer2net, PortInUseByAnotherClientIsRefusedLikeAHeldDevice)
+{
+    serve();
+    startProgram();
+    // A second program on the same server port: ser2net takes the
+    // connection, says so and closes it.
+    LiveProgram second(server->target());
+    second.program.formLoad();
+    EXPECT_FALSE(second.port.isOpen());
+    EXPECT_EQ(second.shell.dialogModal, std::vector<bool>{true});
+    EXPECT_NE(second.port.errorText().find("Port already in use"), std::string::npos) << second.port.errorText();
+    EXPECT_EQ(second.store.writes, 0);
+    spin(1500);
+    EXPECT_EQ(second.program.reopen().tries(), 0); // a refused open is never retried
+    // The first goes on working.
+    EXPECT_TRUE(answered("Command44", " 8 0  [CR] ")) << link().receivedLine();
+    EXPECT_TRUE(live->port.isOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, ThroughSer2net, ::testing::Values(Mode::Raw, Mode::Rfc2217), modeName);
