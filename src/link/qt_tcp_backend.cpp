@@ -1,6 +1,7 @@
 #include "link/qt_tcp_backend.h"
 
 #include <QMetaObject>
+#include <QNetworkProxy>
 
 #include <utility>
 
@@ -36,6 +37,9 @@ void keepConnectionWatched(qintptr socket)
 TcpBackend::TcpBackend(QString host, quint16 port, QObject* parent)
     : PortBackend(parent), host_(std::move(host)), port_(port)
 {
+    // Straight to the device server: a web proxy of the desktop (Qt would
+    // tunnel through one) is no way to a serial line on the local network.
+    socket_.setProxy(QNetworkProxy::NoProxy);
     connect(&socket_, &QTcpSocket::connected, this, &TcpBackend::onConnected);
     connect(&socket_, &QTcpSocket::errorOccurred, this, &TcpBackend::onError);
     connect(&socket_, &QTcpSocket::disconnected, this, &TcpBackend::onDisconnected);

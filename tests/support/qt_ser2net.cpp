@@ -67,7 +67,9 @@ bool Ser2net::start()
     }
     const std::string yaml = "connection: &projector\n"
                              "  accepter: " + accepter + ",127.0.0.1," + std::to_string(port_) + "\n"
-                             "  connector: serialdev," + device_ + ",19200n81,local\n";
+                             "  connector: serialdev," + device_ + ",19200n81,local\n"
+                             "  options:\n"
+                             "    chardelay: " + (charDelay_ ? "true" : "false") + "\n";
     file.write(yaml.c_str());
     file.close();
     // -n: in the foreground; -u: no UUCP lock files; -P: its own pid file,

@@ -20,6 +20,10 @@ public:
     Ser2net(const Ser2net&) = delete;
     Ser2net& operator=(const Ser2net&) = delete;
 
+    // ser2net holds back what comes from the device for a character time or
+    // two, to send it in fewer packets ("chardelay", on by default).
+    void setCharDelay(bool on) { charDelay_ = on; }
+
     bool start();
     void stop(); // SIGTERM to its process, by PID
     bool running() const { return process_.state() == QProcess::Running; }
@@ -38,6 +42,7 @@ private:
     QTemporaryDir dir_;
     QProcess process_;
     quint16 port_ = 0;
+    bool charDelay_ = true;
     std::string error_;
     std::string output_;
 };
