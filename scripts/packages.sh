@@ -7,6 +7,7 @@ orva_packages=(
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
   clang libclang-rt-14-dev
+  ser2net libgensio-dev
 )
 
 orva_install_packages() {

@@ -5,11 +5,47 @@
 #include "link/qt_rfc2217_backend.h"
 #include "link/qt_tcp_backend.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 
 #include <algorithm>
 
 namespace orva {
+namespace {
+
+// Keeps the operator's input away while an open is being decided: presses,
+// keys, wheel turns and close requests are dropped (not held back to act
+// later, when the operator no longer expects them). Releases and moves go
+// through, so a button pressed before the wait still gets its release.
+class InputHold : public QObject {
+public:
+    InputHold() { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+        case QEvent::ContextMenu:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
 
 qint32 baudOfSettings(const std::string& settings)
 {
@@ -145,10 +181,11 @@ bool QtSerialPort::open()
     if (opening_) {
         // A network port: let the event loop run (the windows paint, the
         // timers tick) but take no input until the open is decided.
+        const InputHold hold;
         QEventLoop wait;
         connect(this, &QtSerialPort::openDone, &wait, &QEventLoop::quit);
         if (opening_)
-            wait.exec(QEventLoop::ExcludeUserInputEvents);
+            wait.exec();
     }
     return isOpen();
 }

@@ -11,6 +11,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -288,7 +290,7 @@ private:
     quint16 port_ = 0;
 };
 
-TEST(NetworkOpen, UnreachableServerFailsInTimeWhileTheEventLoopRuns)
+TEST(NetworkOpen, UnreachableServerFailsInTimeWhileTheEventLoopRunsWithoutInput)
 {
     SilentServer silent;
     ASSERT_NE(silent.port(), 0);
@@ -299,10 +301,25 @@ TEST(NetworkOpen, UnreachableServerFailsInTimeWhileTheEventLoopRuns)
         QTimer beat;
         QObject::connect(&beat, &QTimer::timeout, [&] { ++ticks; });
         beat.start(50);
+        // The operator clicks and types meanwhile: nothing of it acts, not
+        // even after the wait.
+        QPushButton button("END");
+        int clicks = 0;
+        QObject::connect(&button, &QPushButton::clicked, [&] { ++clicks; });
+        button.show();
+        QTimer::singleShot(500, &button, [&] {
+            QTest::mouseClick(&button, Qt::LeftButton);
+            button.setFocus();
+            QTest::keyClick(&button, Qt::Key_Space);
+        });
         QElapsedTimer clock;
         clock.start();
         live.program.formLoad();
         const qint64 took = clock.elapsed();
+        spin(100);
+        EXPECT_EQ(clicks, 0) << scheme;
+        QTest::mouseClick(&button, Qt::LeftButton);
+        EXPECT_EQ(clicks, 1) << scheme; // and the window takes input again
         EXPECT_FALSE(live.port.isOpen()) << scheme;
         EXPECT_EQ(live.shell.dialogModal, std::vector<bool>{true}) << scheme;
         EXPECT_NE(live.port.errorText().find("no connection within 3 s"), std::string::npos)
