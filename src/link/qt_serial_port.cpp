@@ -20,8 +20,16 @@ namespace {
 // through, so a button pressed before the wait still gets its release.
 class InputHold : public QObject {
 public:
-    InputHold() { QCoreApplication::instance()->installEventFilter(this); }
-    ~InputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
+    InputHold()
+    {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->installEventFilter(this);
+    }
+    ~InputHold() override
+    {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->removeEventFilter(this);
+    }
 
     bool eventFilter(QObject*, QEvent* event) override
     {
@@ -158,6 +166,11 @@ bool QtSerialPort::start()
         backend_ = new TcpBackend(QString::fromStdString(target->host), target->port, this);
         break;
     case PortTarget::Kind::Rfc2217:
+        // Its event loop stays while this port lives, not just while one
+        // connection does: a port being reopened every second would start
+        // and stop a thread each time.
+        if (!gensio_)
+            gensio_ = GensioLoop::instance();
         backend_ = new Rfc2217Backend(QString::fromStdString(target->host), target->port, this);
         break;
     }
@@ -305,8 +318,10 @@ void QtSerialPort::close()
     openLimit_.stop();
     settle_.stop();
     discardBackend();
-    if (wasOpening)
+    if (wasOpening) {
+        error_ = deviceName() + ": closed before it opened";
         emit openDone(); // a waiting open() ends, unopened
+    }
 }
 
 bool QtSerialPort::isOpen() const

@@ -9,10 +9,12 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace orva {
 
+class GensioLoop;
 class PortBackend;
 
 // The serial control of the program (and of any tool that talks to a
@@ -85,6 +87,7 @@ private:
     std::optional<PortTarget> fixed_;
     std::optional<PortTarget> current_;
     PortBackend* backend_ = nullptr;
+    std::shared_ptr<GensioLoop> gensio_;
     QTimer openLimit_;
     QTimer settle_;
     QElapsedTimer openClock_;

@@ -329,6 +329,37 @@ TEST(NetworkOpen, UnreachableServerFailsInTimeWhileTheEventLoopRunsWithoutInput)
     }
 }
 
+TEST(NetworkOpen, PortGoneWhileItsOpenIsUnderWayLeavesNothingBehind)
+{
+    SilentServer silent;
+    ASSERT_NE(silent.port(), 0);
+    for (const std::string& target : {"rfc2217://127.0.0.1:" + std::to_string(silent.port()),
+                                      "tcp://127.0.0.1:" + std::to_string(silent.port())}) {
+        struct Listener : SerialListener {
+            void onComm(int) override {}
+            void onPortLost(const std::string&) override {}
+            void onOpenFinished(bool) override { ++outcomes; }
+            int outcomes = 0;
+        } listener;
+        auto port = std::make_unique<QtSerialPort>(QtSerialPort::Resolver{});
+        port->setListener(&listener);
+        port->setTarget(parsePortTarget(target));
+        port->beginOpen();
+        spin(100);
+        port->close(); // called off: no outcome is reported
+        spin(100);
+        EXPECT_EQ(listener.outcomes, 0) << target;
+        port->beginOpen();
+        spin(50);
+        QElapsedTimer clock;
+        clock.start();
+        port.reset(); // and gone altogether while the next is under way
+        EXPECT_LT(clock.elapsed(), 10000) << target; // guards against a hang only
+        spin(100);
+        EXPECT_EQ(listener.outcomes, 0) << target;
+    }
+}
+
 // ---- a local device that comes back --------------------------------------------
 
 TEST(LocalReopen, SimulatorThatHangsUpAndComesBackOnItsLinkIsReopened)
