@@ -16,6 +16,11 @@
 #include <set>
 #include <thread>
 
+#include <cstdlib>
+#include <cstring>
+
+#include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -42,6 +47,70 @@ void gensioLog(gensio_os_funcs*, gensio_log_levels level, const char* format, va
     std::fprintf(stderr, "gensio %s: ", gensio_log_level_to_str(level));
     std::vfprintf(stderr, format, args);
     std::fputc('\n', stderr);
+}
+
+// The port number at the end of an address as gensio reports it
+// ("ipv4,127.0.0.1,41628"), or -1.
+int portOf(gensio* io, unsigned option)
+{
+    char text[128] = "0"; // the first address
+    gensiods size = sizeof text;
+    if (gensio_control(io, GENSIO_CONTROL_DEPTH_FIRST, GENSIO_CONTROL_GET, option, text, &size) != 0)
+        return -1;
+    text[sizeof text - 1] = '\0';
+    const char* comma = std::strrchr(text, ',');
+    return comma ? std::atoi(comma + 1) : -1;
+}
+
+std::uint16_t portOf(const sockaddr_storage& a)
+{
+    if (a.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in&>(a).sin_port);
+    if (a.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(a).sin6_port);
+    return 0;
+}
+
+// The descriptor of a gensio's TCP connection. The library (2.6) does not
+// hand it out, so it is found among the program's own sockets by its two
+// port numbers. -1 when it cannot be told.
+int socketOf(gensio* io)
+{
+#ifdef __linux__
+    const int local = portOf(io, GENSIO_CONTROL_LADDR);
+    const int remote = portOf(io, GENSIO_CONTROL_RADDR);
+    if (local <= 0 || remote <= 0)
+        return -1;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds)
+        return -1;
+    int found = -1;
+    while (const dirent* entry = ::readdir(fds)) {
+        const int fd = std::atoi(entry->d_name);
+        if (fd <= 2 || fd == ::dirfd(fds))
+            continue;
+        sockaddr_storage mine{};
+        sockaddr_storage theirs{};
+        socklen_t mineSize = sizeof mine;
+        socklen_t theirsSize = sizeof theirs;
+        int type = 0;
+        socklen_t typeSize = sizeof type;
+        if (::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &typeSize) != 0 || type != SOCK_STREAM)
+            continue;
+        if (::getsockname(fd, reinterpret_cast<sockaddr*>(&mine), &mineSize) != 0 ||
+            ::getpeername(fd, reinterpret_cast<sockaddr*>(&theirs), &theirsSize) != 0)
+            continue;
+        if (portOf(mine) == local && portOf(theirs) == remote) {
+            found = fd;
+            break;
+        }
+    }
+    ::closedir(fds);
+    return found;
+#else
+    (void)io;
+    return -1;
+#endif
 }
 
 } // namespace
@@ -350,14 +419,9 @@ void GensioConnection::openDone(int err)
     applySettings(settings_);
     // A server that vanishes without a word (powered off) must still show
     // as lost: have the system watch the connection.
-    gensio_iod* iod = nullptr;
-    gensiods size = sizeof iod;
-    if (gensio_control(io_, GENSIO_CONTROL_DEPTH_ALL, GENSIO_CONTROL_GET, GENSIO_CONTROL_IOD,
-                       reinterpret_cast<char*>(&iod), &size) == 0 && iod) {
-        const int fd = loop_.os()->iod_get_fd(iod);
-        if (fd >= 0)
-            keepConnectionWatched(fd);
-    }
+    const int fd = socketOf(io_);
+    if (fd >= 0)
+        keepConnectionWatched(fd);
     gensio_set_read_callback_enable(io_, true);
     post([](GensioClient& c) { c.gensioOpened(); });
 }
