@@ -113,6 +113,23 @@ int socketOf(gensio* io)
 #endif
 }
 
+// The library's OS functions, one set for the whole process, never freed.
+// The library keeps the first set it is used with for its own bookkeeping
+// (every gensio freed later goes through it), so a set freed with one loop
+// would leave it a dangling pointer the next loop trips over. No wake
+// signal: only a loop's thread ever calls into the library.
+gensio_os_funcs* processOsFuncs()
+{
+    static gensio_os_funcs* const os = [] {
+        gensio_os_funcs* o = nullptr;
+        if (gensio_unix_funcs_alloc(nullptr, 0, &o) != 0)
+            return static_cast<gensio_os_funcs*>(nullptr);
+        gensio_os_funcs_set_vlog(o, gensioLog);
+        return o;
+    }();
+    return os;
+}
+
 } // namespace
 
 // ---- the loop ---------------------------------------------------------------
@@ -149,15 +166,12 @@ std::shared_ptr<GensioLoop> GensioLoop::instance()
 
 GensioLoop::GensioLoop() : impl_(std::make_unique<Impl>())
 {
-    // A private set of OS functions with no wake signal: only the loop's
-    // thread ever calls into the library.
-    int rv = gensio_unix_funcs_alloc(nullptr, 0, &os_);
-    if (rv != 0) {
-        os_ = nullptr;
-        error_ = "the gensio library cannot start: " + std::string(gensio_err_to_str(rv));
+    os_ = processOsFuncs();
+    if (!os_) {
+        error_ = "the gensio library cannot start";
         return;
     }
-    gensio_os_funcs_set_vlog(os_, gensioLog);
+    int rv = 0;
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, impl_->wake) != 0) {
         error_ = "the gensio loop cannot start: no socket pair";
@@ -237,10 +251,7 @@ GensioLoop::~GensioLoop()
         if (fd >= 0)
             ::close(fd);
     }
-    // A connection that would not close keeps the library's state: leave it
-    // rather than free what is still in use. (Only at the very end.)
-    if (os_ && (clean || !impl_->wakeIod))
-        gensio_os_funcs_free(os_);
+    // The OS functions stay: see processOsFuncs().
 }
 
 void GensioLoop::post(std::function<void()> job)
@@ -430,16 +441,20 @@ void GensioConnection::applySettings(LineSettings settings)
 {
     // Sent, not awaited: some servers (ser2net on a pty among them) never
     // acknowledge every option, and the data that follows goes out after
-    // these on the same stream anyway.
+    // these on the same stream anyway. The answer goes to a callback that
+    // does nothing rather than to none: the library calls the callbacks of
+    // requests still unanswered when the connection is freed, and a null one
+    // there is a crash.
     sergensio* sio = gensio_to_sergensio(io_);
     if (!sio)
         return;
+    const sergensio_done ignore = [](sergensio*, int, unsigned int, void*) {};
     if (settings.baud)
-        sergensio_baud(sio, settings.baud, nullptr, nullptr);
-    sergensio_datasize(sio, 8, nullptr, nullptr);
-    sergensio_parity(sio, SERGENSIO_PARITY_NONE, nullptr, nullptr);
-    sergensio_stopbits(sio, 1, nullptr, nullptr);
-    sergensio_flowcontrol(sio, SERGENSIO_FLOWCONTROL_NONE, nullptr, nullptr);
+        sergensio_baud(sio, settings.baud, ignore, nullptr);
+    sergensio_datasize(sio, 8, ignore, nullptr);
+    sergensio_parity(sio, SERGENSIO_PARITY_NONE, ignore, nullptr);
+    sergensio_stopbits(sio, 1, ignore, nullptr);
+    sergensio_flowcontrol(sio, SERGENSIO_FLOWCONTROL_NONE, ignore, nullptr);
 }
 
 void GensioConnection::send(const QByteArray& bytes)

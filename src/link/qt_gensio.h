@@ -108,7 +108,8 @@ private:
 };
 
 // The gensio library's event loop on a thread of its own, shared by every
-// gensio connection of the program and ended with the last of them. Work
+// gensio connection of the program and ended with the last of them (the
+// library's OS functions outlive it: one set serves the whole process). Work
 // comes in through post(); the thread sleeps in the library's own wait
 // (epoll) between events and is woken through a socket pair, so it never
 // polls. No signals are used for waking (the library's wake signal is off),

@@ -2,6 +2,7 @@
 // ser2net in front of the projector simulator (or a pty the test holds),
 // raw TCP and RFC 2217; and a lost port coming back by itself, over the
 // network and on a local device.
+#include "link/qt_gensio.h"
 #include "link/render.h"
 #include "live_program.h"
 #include "pty_peer.h"
@@ -197,6 +198,27 @@ TEST_P(ThroughSer2net, PortInUseByAnotherClientIsRefusedLikeAHeldDevice)
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, ThroughSer2net, ::testing::Values(Mode::Raw, Mode::Rfc2217), modeName);
+
+TEST_P(ThroughSer2net, PortsOneAfterTheOtherEachWork)
+{
+    // Each port object starts the gensio loop anew when it needs it and ends
+    // it with itself; the library keeps one set of OS functions throughout.
+    serve();
+    gensio_os_funcs* first = nullptr;
+    for (int round = 0; round < 4; ++round) {
+        startProgram();
+        EXPECT_TRUE(answered("Command44", " 8 0  [CR] ")) << round << ": " << link().receivedLine();
+        if (GetParam() == Mode::Rfc2217) {
+            gensio_os_funcs* os = GensioLoop::instance()->os();
+            ASSERT_NE(os, nullptr);
+            if (!first)
+                first = os;
+            EXPECT_EQ(os, first) << round;
+        }
+        live.reset();
+        spin(300);
+    }
+}
 
 // ---- opens that fail take the dialog's path ------------------------------------
 
