@@ -441,20 +441,18 @@ void GensioConnection::applySettings(LineSettings settings)
 {
     // Sent, not awaited: some servers (ser2net on a pty among them) never
     // acknowledge every option, and the data that follows goes out after
-    // these on the same stream anyway. The answer goes to a callback that
-    // does nothing rather than to none: the library calls the callbacks of
-    // requests still unanswered when the connection is freed, and a null one
-    // there is a crash.
+    // these on the same stream anyway. Without a callback the library keeps
+    // no record of the request either (one left unanswered would be lost
+    // with the connection).
     sergensio* sio = gensio_to_sergensio(io_);
     if (!sio)
         return;
-    const sergensio_done ignore = [](sergensio*, int, unsigned int, void*) {};
     if (settings.baud)
-        sergensio_baud(sio, settings.baud, ignore, nullptr);
-    sergensio_datasize(sio, 8, ignore, nullptr);
-    sergensio_parity(sio, SERGENSIO_PARITY_NONE, ignore, nullptr);
-    sergensio_stopbits(sio, 1, ignore, nullptr);
-    sergensio_flowcontrol(sio, SERGENSIO_FLOWCONTROL_NONE, ignore, nullptr);
+        sergensio_baud(sio, settings.baud, nullptr, nullptr);
+    sergensio_datasize(sio, 8, nullptr, nullptr);
+    sergensio_parity(sio, SERGENSIO_PARITY_NONE, nullptr, nullptr);
+    sergensio_stopbits(sio, 1, nullptr, nullptr);
+    sergensio_flowcontrol(sio, SERGENSIO_FLOWCONTROL_NONE, nullptr, nullptr);
 }
 
 void GensioConnection::send(const QByteArray& bytes)
