@@ -9,7 +9,6 @@
 #include <gensio/gensio_unix.h>
 #include <gensio/sergensio.h>
 
-#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <deque>
@@ -113,23 +112,6 @@ int socketOf(gensio* io)
 #endif
 }
 
-// The library's OS functions, one set for the whole process, never freed.
-// The library keeps the first set it is used with for its own bookkeeping
-// (every gensio freed later goes through it), so a set freed with one loop
-// would leave it a dangling pointer the next loop trips over. No wake
-// signal: only a loop's thread ever calls into the library.
-gensio_os_funcs* processOsFuncs()
-{
-    static gensio_os_funcs* const os = [] {
-        gensio_os_funcs* o = nullptr;
-        if (gensio_unix_funcs_alloc(nullptr, 0, &o) != 0)
-            return static_cast<gensio_os_funcs*>(nullptr);
-        gensio_os_funcs_set_vlog(o, gensioLog);
-        return o;
-    }();
-    return os;
-}
-
 } // namespace
 
 // ---- the loop ---------------------------------------------------------------
@@ -143,41 +125,40 @@ struct GensioLoop::Impl {
     std::deque<std::function<void()>> jobs;
 
     // The loop's thread only.
-    std::set<GensioConnection*> live;
     std::set<GensioConnection*> closing;
     std::deque<std::function<void()>> afterClosing;
-    bool stopping = false;
-    bool clearing = false;
-    bool done = false;
+    gensio_timer* closingLimit = nullptr; // a close that never ends holds nobody up for long
+
+    void runWaiting()
+    {
+        std::deque<std::function<void()>> waiting;
+        waiting.swap(afterClosing);
+        for (auto& job : waiting)
+            job();
+    }
 };
 
-std::shared_ptr<GensioLoop> GensioLoop::instance()
+GensioLoop& GensioLoop::instance()
 {
-    static std::mutex mutex;
-    static std::weak_ptr<GensioLoop> current;
-    const std::lock_guard<std::mutex> lock(mutex);
-    std::shared_ptr<GensioLoop> loop = current.lock();
-    if (!loop) {
-        loop.reset(new GensioLoop);
-        current = loop;
-    }
-    return loop;
+    static GensioLoop* const loop = new GensioLoop; // never deleted: see the class
+    return *loop;
 }
 
-GensioLoop::GensioLoop() : impl_(std::make_unique<Impl>())
+GensioLoop::GensioLoop() : impl_(new Impl)
 {
-    os_ = processOsFuncs();
-    if (!os_) {
+    // No wake signal: only the loop's thread ever calls into the library.
+    if (gensio_unix_funcs_alloc(nullptr, 0, &os_) != 0) {
+        os_ = nullptr;
         error_ = "the gensio library cannot start";
         return;
     }
-    int rv = 0;
+    gensio_os_funcs_set_vlog(os_, gensioLog);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, impl_->wake) != 0) {
         error_ = "the gensio loop cannot start: no socket pair";
         return;
     }
-    rv = os_->add_iod(os_, GENSIO_IOD_SOCKET, impl_->wake[1], &impl_->wakeIod);
+    int rv = os_->add_iod(os_, GENSIO_IOD_SOCKET, impl_->wake[1], &impl_->wakeIod);
     if (rv == 0) {
         rv = os_->set_fd_handlers(
             impl_->wakeIod, this,
@@ -194,14 +175,15 @@ GensioLoop::GensioLoop() : impl_(std::make_unique<Impl>())
                 for (auto& job : jobs)
                     job();
             },
-            nullptr, nullptr,
-            [](gensio_iod*, void* self) { static_cast<GensioLoop*>(self)->impl_->done = true; });
+            nullptr, nullptr, nullptr);
     }
     if (rv != 0) {
         error_ = "the gensio loop cannot start: " + std::string(gensio_err_to_str(rv));
         return;
     }
     os_->set_read_handler(impl_->wakeIod, true);
+    impl_->closingLimit = os_->alloc_timer(
+        os_, [](gensio_timer*, void* impl) { static_cast<Impl*>(impl)->runWaiting(); }, impl_);
 
     // The thread takes no signals: they are the GUI thread's business (and
     // a connection that breaks must not raise SIGPIPE).
@@ -209,49 +191,12 @@ GensioLoop::GensioLoop() : impl_(std::make_unique<Impl>())
     sigset_t previous;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &previous);
-    impl_->thread = std::thread([this] { run(); });
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-}
-
-void GensioLoop::run()
-{
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point giveUp{};
-    while (!impl_->done) {
-        if (impl_->stopping) {
-            // Connections get a moment to close cleanly, not forever.
-            if (giveUp == Clock::time_point{})
-                giveUp = Clock::now() + std::chrono::seconds(2);
-            if (Clock::now() > giveUp)
-                break;
-            gensio_time slice{0, 100'000'000};
-            os_->service(os_, &slice);
-        } else {
+    impl_->thread = std::thread([this] {
+        for (;;)
             os_->service(os_, nullptr); // sleeps until there is something to do
-        }
-    }
-}
-
-GensioLoop::~GensioLoop()
-{
-    if (impl_->thread.joinable()) {
-        post([this] {
-            impl_->stopping = true;
-            const std::set<GensioConnection*> live = impl_->live;
-            for (GensioConnection* c : live)
-                c->shutDown();
-            finishIfIdle();
-        });
-        impl_->thread.join();
-    }
-    const bool clean = impl_->done && impl_->live.empty();
-    if (impl_->wakeIod && clean)
-        os_->release_iod(impl_->wakeIod);
-    for (int fd : impl_->wake) {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    // The OS functions stay: see processOsFuncs().
+    });
+    impl_->thread.detach(); // ends with the process
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 void GensioLoop::post(std::function<void()> job)
@@ -265,18 +210,6 @@ void GensioLoop::post(std::function<void()> job)
     [[maybe_unused]] const auto n = ::write(impl_->wake[0], &byte, 1);
 }
 
-void GensioLoop::adopt(GensioConnection* connection)
-{
-    impl_->live.insert(connection);
-}
-
-void GensioLoop::forget(GensioConnection* connection)
-{
-    impl_->live.erase(connection);
-    closed(connection);
-    finishIfIdle();
-}
-
 void GensioLoop::closing(GensioConnection* connection)
 {
     impl_->closing.insert(connection);
@@ -284,29 +217,24 @@ void GensioLoop::closing(GensioConnection* connection)
 
 void GensioLoop::closed(GensioConnection* connection)
 {
-    impl_->closing.erase(connection);
-    if (!impl_->closing.empty())
+    if (impl_->closing.erase(connection) == 0 || !impl_->closing.empty())
         return;
-    std::deque<std::function<void()>> waiting;
-    waiting.swap(impl_->afterClosing);
-    for (auto& job : waiting)
-        job();
+    if (impl_->closingLimit)
+        os_->stop_timer(impl_->closingLimit);
+    impl_->runWaiting();
 }
 
 void GensioLoop::afterClosing(std::function<void()> job)
 {
-    if (impl_->closing.empty())
+    if (impl_->closing.empty()) {
         job();
-    else
-        impl_->afterClosing.push_back(std::move(job));
-}
-
-void GensioLoop::finishIfIdle()
-{
-    if (!impl_->stopping || !impl_->live.empty() || impl_->clearing)
         return;
-    impl_->clearing = true;
-    os_->clear_fd_handlers(impl_->wakeIod); // then `done`, from the cleared handler
+    }
+    impl_->afterClosing.push_back(std::move(job));
+    if (impl_->closingLimit && impl_->afterClosing.size() == 1) {
+        gensio_time limit{1, 0};
+        os_->start_timer(impl_->closingLimit, &limit);
+    }
 }
 
 // ---- one connection ------------------------------------------------------------
@@ -402,7 +330,6 @@ void GensioConnection::start(const std::string& spec, LineSettings settings)
         return;
     }
     self_ = shared_from_this();
-    loop_.adopt(this);
     opening_ = true;
     rv = gensio_open(
         io_, [](gensio*, int err, void* self) { static_cast<GensioConnection*>(self)->openDone(err); },
@@ -595,7 +522,7 @@ void GensioConnection::release()
 {
     if (io_)
         return;
-    loop_.forget(this);
+    loop_.closed(this);
     const std::shared_ptr<GensioConnection> last = std::move(self_); // may end this object
 }
 

@@ -47,8 +47,6 @@ public:
 
     // `receiver` is the QObject the client's callbacks run on (its thread
     // and lifetime).
-    // The loop must outlive the Qt side's use of the connection (the Qt
-    // side holds both); the loop itself finishes what is left at its end.
     static std::shared_ptr<GensioConnection> create(GensioLoop& loop, QObject* receiver,
                                                     GensioClient* client);
     ~GensioConnection();
@@ -107,17 +105,18 @@ private:
     std::shared_ptr<GensioConnection> self_; // alive while the gensio exists
 };
 
-// The gensio library's event loop on a thread of its own, shared by every
-// gensio connection of the program and ended with the last of them (the
-// library's OS functions outlive it: one set serves the whole process). Work
-// comes in through post(); the thread sleeps in the library's own wait
-// (epoll) between events and is woken through a socket pair, so it never
-// polls. No signals are used for waking (the library's wake signal is off),
+// The gensio library's event loop on a thread of its own, one for the whole
+// process and kept to its end: the library ties process-wide state to the
+// OS functions it is first used with, so they, and the loop that services
+// them, are never taken down and set up again. Work comes in through post();
+// the thread sleeps in the library's own wait (epoll) between events and is
+// woken through a socket pair, so it never polls. No signals are used for
+// waking (the library's wake signal is off), and the thread blocks them all,
 // so the program's own signal handling is left alone.
 class GensioLoop {
 public:
-    static std::shared_ptr<GensioLoop> instance();
-    ~GensioLoop();
+    // Started at the first call.
+    static GensioLoop& instance();
     GensioLoop(const GensioLoop&) = delete;
     GensioLoop& operator=(const GensioLoop&) = delete;
 
@@ -131,17 +130,14 @@ public:
 private:
     friend class GensioConnection;
     GensioLoop();
-    // The loop's thread: connections whose gensio exists.
-    void adopt(GensioConnection* connection);
-    void forget(GensioConnection* connection);
+    ~GensioLoop() = delete; // lives as long as the process
+    // The loop's thread: a new connection waits for those being closed.
     void closing(GensioConnection* connection);
     void closed(GensioConnection* connection);
     // Runs `job` once no connection is closing any more.
     void afterClosing(std::function<void()> job);
-    void run();
-    void finishIfIdle();
     struct Impl;
-    std::unique_ptr<Impl> impl_;
+    Impl* impl_;
     gensio_os_funcs* os_ = nullptr;
     std::string error_;
 };

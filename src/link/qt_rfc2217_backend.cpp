@@ -41,9 +41,8 @@ void Rfc2217Backend::open(qint32 baud)
 {
     baud_ = baud;
     opening_ = true;
-    loop_ = GensioLoop::instance();
-    if (!loop_->error().empty()) {
-        const QString why = QString::fromStdString(loop_->error());
+    if (const std::string& trouble = GensioLoop::instance().error(); !trouble.empty()) {
+        const QString why = QString::fromStdString(trouble);
         QMetaObject::invokeMethod(
             this,
             [this, why] {
@@ -76,7 +75,7 @@ void Rfc2217Backend::onLookedUp(const QHostInfo& info)
 
 void Rfc2217Backend::connectTo(const QList<QHostAddress>& addresses)
 {
-    connection_ = GensioConnection::create(*loop_, this, this);
+    connection_ = GensioConnection::create(GensioLoop::instance(), this, this);
     connection_->open(gensioSpec(addresses, port_), GensioConnection::LineSettings{static_cast<unsigned>(baud_)});
 }
 

@@ -52,8 +52,6 @@ private:
     QTimer retry_;
     bool opening_ = false;
     bool open_ = false;
-    // The loop outlives the connection: declared first, it goes last.
-    std::shared_ptr<GensioLoop> loop_;
     std::shared_ptr<GensioConnection> connection_;
 };
 

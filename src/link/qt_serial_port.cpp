@@ -166,11 +166,6 @@ bool QtSerialPort::start()
         backend_ = new TcpBackend(QString::fromStdString(target->host), target->port, this);
         break;
     case PortTarget::Kind::Rfc2217:
-        // Its event loop stays while this port lives, not just while one
-        // connection does: a port being reopened every second would start
-        // and stop a thread each time.
-        if (!gensio_)
-            gensio_ = GensioLoop::instance();
         backend_ = new Rfc2217Backend(QString::fromStdString(target->host), target->port, this);
         break;
     }

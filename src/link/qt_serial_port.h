@@ -14,7 +14,6 @@
 
 namespace orva {
 
-class GensioLoop;
 class PortBackend;
 
 // The serial control of the program (and of any tool that talks to a
@@ -87,7 +86,6 @@ private:
     std::optional<PortTarget> fixed_;
     std::optional<PortTarget> current_;
     PortBackend* backend_ = nullptr;
-    std::shared_ptr<GensioLoop> gensio_;
     QTimer openLimit_;
     QTimer settle_;
     QElapsedTimer openClock_;
