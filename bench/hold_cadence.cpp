@@ -150,10 +150,11 @@ Figures hold(int seconds, int replyAfterMs, std::size_t& sendsOut)
     orva::QtTimer timer2;
     orva::QtTimer timer4;
     orva::QtTimer inputGuard;
+    orva::QtTimer reopenTimer;
     orva::QtMainWindow window;
     HeldMouseView view(window);
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, view, shell);
+    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell);
     window.bind(program.panel());
     program.formLoad();
     program.panel().setOuterHeight(orva::kExpandedHeight); // the monitor on show

@@ -1,6 +1,8 @@
 // Figures through the real serial layer against orva-projector-sim on a
-// pseudo-terminal: send latency, receive-to-caption latency, start-up time
-// and memory, and a long unsolicited stream. Prints a table and writes JSON.
+// pseudo-terminal: send latency, receive-to-caption latency, the same
+// exchange through ser2net (raw TCP and RFC 2217) beside the direct pty,
+// start-up time and memory, and a long unsolicited stream. Prints a table
+// and writes JSON.
 //
 //   orva-bench [--quick] [--json FILE]
 #include "app/program.h"
@@ -9,6 +11,7 @@
 #include "panel/panel_table.h"
 #include "panel/qt_main_window.h"
 #include "settings/port_map.h"
+#include "ser2net.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -25,6 +28,8 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -188,6 +193,7 @@ public:
         durationsMs.push_back(static_cast<double>(nowUs() - t0) / 1000.0);
     }
     void onPortLost(const std::string& why) override { next_.onPortLost(why); }
+    void onOpenFinished(bool opened) override { next_.onOpenFinished(opened); }
     std::vector<double> durationsMs;
 
 private:
@@ -206,12 +212,12 @@ struct Live {
         window.show();
     }
     MemoryStore store;
-    QtSerialPort port{[this](int n) { return devicePathForPort(n, store); }};
-    QtTimer timer1, timer2, timer4, inputGuard;
+    QtSerialPort port{QtSerialPort::mapOf(store)};
+    QtTimer timer1, timer2, timer4, inputGuard, reopenTimer;
     QtMainWindow window;
     TimedView view;
     NullShell shell;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, view, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell};
 };
 
 std::vector<std::int64_t> readLogTimes(const QString& path)
@@ -295,6 +301,85 @@ int main(int argc, char** argv)
                         "<= 1 ms median, <= 5 ms p99"});
         json << "  \"send_to_sim_ms\": {\"median\": " << s.median << ", \"p99\": " << s.p99 << "},\n";
         json << "  \"sim_to_caption_ms\": {\"median\": " << r.median << ", \"p99\": " << r.p99 << "},\n";
+    }
+
+    // 2b: send -> reply shown, on the pty directly and through ser2net, one
+    // path after the other in this run, each on its own simulator.
+    {
+        struct Path {
+            const char* name;
+            std::optional<test::Ser2net::Mode> mode;
+            bool charDelay;
+        };
+        // ser2net's own "chardelay" (on by default) holds replies back for a
+        // moment to batch them; without it the figures are this program's.
+        const Path paths[] = {{"direct pty", std::nullopt, false},
+                              {"ser2net raw TCP", test::Ser2net::Mode::Raw, false},
+                              {"ser2net RFC 2217", test::Ser2net::Mode::Rfc2217, false},
+                              {"ser2net RFC 2217, server chardelay on", test::Ser2net::Mode::Rfc2217, true}};
+        const int rounds = quick ? 50 : 300;
+        double directMedian = 0;
+        json << "  \"paths\": {";
+        bool first = true;
+        for (const Path& path : paths) {
+            QTemporaryDir dir;
+            const QString log = dir.filePath("sim.log");
+            Sim sim({"--log", log});
+            std::unique_ptr<test::Ser2net> server;
+            std::string target = sim.device;
+            if (path.mode) {
+                server = std::make_unique<test::Ser2net>(sim.device, *path.mode);
+                server->setCharDelay(path.charDelay);
+                if (!server->start()) {
+                    std::fprintf(stderr, "%s: %s\n", path.name, server->error().c_str());
+                    continue;
+                }
+                target = server->target();
+            }
+            Live live(target);
+            if (!live.port.isOpen()) {
+                std::fprintf(stderr, "%s: %s\n", path.name, live.port.errorText().c_str());
+                continue;
+            }
+            live.view.expected = " 8 0  [CR] ";
+            std::vector<std::int64_t> sentAt;
+            std::vector<std::int64_t> shownAt;
+            for (int i = 0; i < rounds; ++i) {
+                live.view.receivedAt = 0;
+                sentAt.push_back(nowUs());
+                live.program.panel().click("Command44");
+                spinUntil([&] { return live.view.receivedAt != 0; }, 2000);
+                shownAt.push_back(live.view.receivedAt);
+                spinUntil([&] { return false; }, 5);
+            }
+            spinUntil([&] { return false; }, 100);
+            const auto simTimes = readLogTimes(log);
+            std::vector<double> trip, out, back;
+            const std::size_t warmUp = 5;
+            for (std::size_t i = warmUp; i < sentAt.size() && i < simTimes.size(); ++i) {
+                if (shownAt[i] == 0)
+                    continue;
+                trip.push_back(static_cast<double>(shownAt[i] - sentAt[i]) / 1000.0);
+                out.push_back(static_cast<double>(simTimes[i] - sentAt[i]) / 1000.0);
+                back.push_back(static_cast<double>(shownAt[i] - simTimes[i]) / 1000.0);
+            }
+            const Stats t = stats(trip), o = stats(out), b = stats(back);
+            if (!path.mode)
+                directMedian = t.median;
+            char added[40] = "";
+            if (path.mode)
+                std::snprintf(added, sizeof added, "; %+.3f ms on the pty", t.median - directMedian);
+            char buf[200];
+            std::snprintf(buf, sizeof buf, "median %.3f ms, p99 %.3f ms (out %.3f, back %.3f; n=%zu)%s", t.median,
+                          t.p99, o.median, b.median, t.n, added);
+            rows.push_back({std::string("send -> reply shown, ") + path.name, buf,
+                            path.mode && !path.charDelay ? "<= direct + 1 ms median" : "-"});
+            json << (first ? "" : ",") << "\n    \"" << path.name << "\": {\"median\": " << t.median
+                 << ", \"p99\": " << t.p99 << ", \"out_median\": " << o.median << ", \"back_median\": " << b.median
+                 << "}";
+            first = false;
+        }
+        json << "\n  },\n";
     }
 
     // 3: launch -> main window shown, and resident memory then.

@@ -9,9 +9,10 @@ orva_packages=(
   groff-base python3-serial
   locales
   clang libclang-rt-14-dev
+  ser2net libgensio-dev
   # The desktop suite: an X server, a window manager, the accessibility bus,
   # real input, screenshots, and a comma-decimal locale built on the fly.
-  python3 python3-pyatspi xvfb openbox xdotool x11-utils at-spi2-core dbus imagemagick locales
+  python3 python3-pyatspi xvfb openbox xdotool x11-utils at-spi2-core dbus imagemagick
 )
 # Building the Debian package and checking it (scripts/package).
 orva_packaging_packages=(

@@ -6,7 +6,6 @@
 #include "link/qt_serial_port.h"
 #include "link/qt_timer.h"
 #include "panel/qt_main_window.h"
-#include "settings/port_map.h"
 #include "settings/qt_settings_store.h"
 
 #include <QApplication>
@@ -42,14 +41,15 @@ int main(int argc, char** argv)
     orva::configureApplication();
 
     orva::QtSettingsStore store;
-    orva::QtSerialPort port([&store](int n) { return orva::devicePathForPort(n, store); });
+    orva::QtSerialPort port(orva::QtSerialPort::mapOf(store));
     orva::QtTimer timer1;
     orva::QtTimer timer2;
     orva::QtTimer timer4;
     orva::QtTimer inputGuard;
+    orva::QtTimer reopenTimer;
     orva::QtMainWindow window;
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, window, shell);
+    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell);
     window.bind(program.panel());
     window.setCloseHandler([&program] { program.mainWindowClosed(); });
 

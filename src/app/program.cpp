@@ -6,10 +6,13 @@
 namespace orva {
 
 Program::Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2,
-                 Timer& timer4, Timer& inputGuard, MainView& mainView, Shell& shell)
-    : port_(port), store_(store), shell_(shell), link_(port, timer2, timer4, mainView),
-      panel_(link_, timer1, inputGuard, mainView, *this), mainView_(mainView)
+                 Timer& timer4, Timer& inputGuard, Timer& reopenTimer, MainView& mainView,
+                 Shell& shell)
+    : port_(port), store_(store), shell_(shell), reopen_(port, reopenTimer),
+      link_(port, timer2, timer4, mainView), panel_(link_, timer1, inputGuard, mainView, *this),
+      mainView_(mainView)
 {
+    link_.setReopen(&reopen_);
     timer1.setInterval(kDesignRepeatMs);
     timer2.setInterval(kDesignReplyMs);
     timer4.setInterval(kDesignClearMs);
@@ -18,6 +21,7 @@ Program::Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& t
 
 Program::~Program()
 {
+    link_.setReopen(nullptr);
     shell_.setMainFrameHandler({});
     // Windows still open outlive this object only as empty shells: their
     // behaviour does nothing more.
@@ -75,6 +79,7 @@ void Program::mainFrameChanged()
 
 void Program::queryUnload()
 {
+    stopReopen();
     if (port_.isOpen())
         port_.close();
 }
@@ -95,11 +100,20 @@ void Program::endProgram()
 
 void Program::openPortDialogFromPanel()
 {
+    stopReopen();
     if (port_.isOpen())
         port_.close();
     choice_.previousPortNumber = choice_.portNumber;
     choice_.previousBaudCode = choice_.baudCode;
     showPortDialog(false);
+}
+
+void Program::stopReopen()
+{
+    if (!reopen_.active())
+        return;
+    reopen_.stop();
+    link_.reopenStopped();
 }
 
 void Program::showPortDialog(bool modal)

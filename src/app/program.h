@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/link.h"
+#include "link/reopen.h"
 #include "link/serial_port.h"
 #include "link/timer.h"
 #include "panel/panel.h"
@@ -67,9 +68,10 @@ public:
     static constexpr int kStartClearMs = 1200;
     static constexpr double kAboveCentreTwips = 1350;
 
-    // `inputGuard` times the panel's pause after another window closed.
+    // `inputGuard` times the panel's pause after another window closed;
+    // `reopenTimer` paces the automatic reopen of a lost port.
     Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2, Timer& timer4,
-            Timer& inputGuard, MainView& mainView, Shell& shell);
+            Timer& inputGuard, Timer& reopenTimer, MainView& mainView, Shell& shell);
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -82,6 +84,7 @@ public:
 
     Link& link() { return link_; }
     Panel& panel() { return panel_; }
+    Reopen& reopen() { return reopen_; }
     PortChoice& choice() { return choice_; }
     SerialPort& port() { return port_; }
     // The open port dialog and command list window, or nullptr.
@@ -107,11 +110,13 @@ private:
     void placeMainWindow();
     void mainFrameChanged();
     void guardPanel();
+    void stopReopen();
 
     SerialPort& port_;
     SettingsStore& store_;
     Shell& shell_;
     PortChoice choice_;
+    Reopen reopen_; // before the link, which refers to it
     Link link_;
     Panel panel_;
     MainView& mainView_;

@@ -42,12 +42,11 @@ std::variant<ResolvedPort, std::string> resolvePort(const Request& request, cons
     if (!isUsablePort(com))
         return "COM" + std::to_string(com) + " is not one of COM1 to COM15";
     port.com = com;
-    const std::string mapped = devicePathForPort(com, store);
-    auto target = parsePortTarget(mapped);
-    if (!target)
-        return "COM" + std::to_string(com) + " is mapped to \"" + mapped +
-               "\" in the settings, which is neither a device path nor a network address; "
-               "correct it with: orva-ctl map COM" + std::to_string(com) + " TARGET";
+    PortResolution mapped = orva::resolvePort(com, store);
+    if (!mapped.target)
+        return "COM" + std::to_string(com) + ": " + mapped.error + "; correct it with: orva-ctl map COM"
+            + std::to_string(com) + " TARGET";
+    auto target = std::move(mapped.target);
     port.target = std::move(*target);
     return port;
 }

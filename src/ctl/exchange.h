@@ -69,6 +69,8 @@ private:
         std::string deviceName() const override { return inner_.deviceName(); }
         void onComm(int event) override;
         void onPortLost(const std::string& why) override;
+        // The exchange is given a port that is already open.
+        void onOpenFinished(bool) override {}
 
         int writes = 0;
         bool writeOk = false;

@@ -121,8 +121,10 @@ Answer portsAnswer(const std::vector<SerialDevice>& devices, const SettingsStore
     JsonValue::Array jsonMap;
     for (int n = 1; n <= 15; ++n) {
         const std::string key = "COM" + std::to_string(n);
-        const bool mapped = storedMapping(store, key).has_value();
-        const std::string target = devicePathForPort(n, store);
+        const std::optional<std::string> entry = storedMapping(store, key);
+        const bool mapped = entry.has_value();
+        const PortResolution resolved = resolvePort(n, store);
+        const std::string target = resolved.target ? resolved.target->text() : entry.value_or(defaultDeviceForPort(n));
         const TargetState state = stateOf(target, probe);
         std::string line = (n == stored ? "* " : "  ") + padded(key, 7);
         line += padded(target + (mapped ? "" : " (default)"), 34) + " " + state.text;
@@ -197,7 +199,7 @@ Answer mapAnswer(const Request& request, const SettingsStore& store, PortMapWrit
 #else
     if (request.remove) {
         if (!before) {
-            a.out = key + " was not mapped; it is " + devicePathForPort(request.com, store);
+            a.out = key + " was not mapped; it is " + defaultDeviceForPort(request.com);
             return done(JsonValue(), false);
         }
         std::string error;
@@ -206,8 +208,7 @@ Answer mapAnswer(const Request& request, const SettingsStore& store, PortMapWrit
             a.err = "could not write " + file + ": " + error;
             return done(JsonValue(*before), false);
         }
-        a.out = key + " no longer mapped (was " + *before + "); it is /dev/ttyS" +
-                std::to_string(request.com - 1) + " again";
+        a.out = key + " no longer mapped (was " + *before + "); it is " + defaultDeviceForPort(request.com) + " again";
         return done(JsonValue(), true);
     }
 

@@ -91,10 +91,18 @@ std::optional<std::string> serialPortHolder(const std::string& device)
 std::unique_ptr<SerialPort> openCtlPort(const ResolvedPort& port, std::string& problem)
 {
     const std::string cannot = "cannot open " + port.label() + ": ";
+    auto serial = std::make_unique<QtSerialPort>(
+        [](int n) { return PortResolution{std::nullopt, "COM" + std::to_string(n), "not used"}; });
+    serial->setTarget(port.target);
+    serial->setPortNumber(port.com.value_or(1));
+    serial->setSettings(lineSettings(port.baudCode));
     if (port.target.isNetwork()) {
-        problem = cannot + "this build of orva-ctl cannot reach network ports";
+        if (serial->open())
+            return serial;
+        problem = cannot + serial->errorText();
         return nullptr;
     }
+
     const std::string device = port.target.device;
 #ifndef _WIN32
     if (!QFileInfo::exists(QString::fromStdString(device))) {
@@ -102,9 +110,6 @@ std::unique_ptr<SerialPort> openCtlPort(const ResolvedPort& port, std::string& p
         return nullptr;
     }
 #endif
-    auto serial = std::make_unique<QtSerialPort>([device](int) { return device; });
-    serial->setPortNumber(port.com.value_or(1));
-    serial->setSettings(lineSettings(port.baudCode));
     if (serial->open())
         return serial;
 

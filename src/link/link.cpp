@@ -27,9 +27,12 @@ void Link::hyouji(const std::string& text, int mode)
         // A frame that cannot go out is still shown, so the operator sees
         // what was meant; the notice says why nothing left.
         if (!port_.isOpen()) {
-            setNotice(lostReason_.empty()
-                          ? "Not sent: the port is closed. Press COM to choose a port."
-                          : "Not sent: the port was lost (" + lostReason_ + "). Press COM to reopen it.");
+            if (lostReason_.empty())
+                setNotice("Not sent: the port is closed. Press COM to choose a port.");
+            else if (reopening())
+                setNotice("Not sent: the port was lost (" + lostReason_ + "); trying to reopen it.");
+            else
+                setNotice("Not sent: the port was lost (" + lostReason_ + "). Press COM to reopen it.");
         } else if (!port_.write(text)) {
             setNotice("Not sent: " + port_.errorText());
         } else if (!notice_.empty()) {
@@ -89,7 +92,29 @@ void Link::onComm(int event)
 void Link::onPortLost(const std::string& why)
 {
     lostReason_ = why;
-    setNotice("Port lost: " + why + ". Press COM to reopen it.");
+    if (reopen_)
+        reopen_->portLost();
+    showLostNotice();
+}
+
+void Link::onOpenFinished(bool opened)
+{
+    if (reopen_ && reopen_->openFinished(opened))
+        portOpened(); // back by itself: the notice goes, the next command goes out
+}
+
+void Link::reopenStopped()
+{
+    if (!lostReason_.empty() && !port_.isOpen())
+        showLostNotice();
+}
+
+void Link::showLostNotice()
+{
+    if (reopening())
+        setNotice("Port lost: " + lostReason_ + ". Trying to reopen it; press COM to choose another port.");
+    else
+        setNotice("Port lost: " + lostReason_ + ". Press COM to reopen it.");
 }
 
 void Link::replyTimeout()

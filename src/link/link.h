@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/render.h"
+#include "link/reopen.h"
 #include "link/serial_port.h"
 #include "link/timer.h"
 #include "link/view.h"
@@ -51,6 +52,13 @@ public:
     // Serial control events.
     void onComm(int event) override;
     void onPortLost(const std::string& why) override;
+    void onOpenFinished(bool opened) override;
+
+    // The rule that brings a lost port back; without one a lost port stays
+    // closed until the operator reopens it.
+    void setReopen(Reopen* reopen) { reopen_ = reopen; }
+    // The operator took over from the automatic reopen ("COM", "END").
+    void reopenStopped();
 
     // Timer ticks.
     void replyTimeout(); // Timer2_Timer
@@ -90,11 +98,14 @@ private:
     void showLegends(const RenderedLine& r);
     void hideLegends();
     void showReceivedBuffer();
+    void showLostNotice();
+    bool reopening() const { return reopen_ && reopen_->active(); }
 
     SerialPort& port_;
     Timer& replyTimer_;
     Timer& clearTimer_;
     View& view_;
+    Reopen* reopen_ = nullptr;
 
     std::string panelCommand_;
     std::string buffer_;

@@ -1,12 +1,59 @@
 #include "link/qt_serial_port.h"
 
-#include <QMetaObject>
+#include "link/qt_device_backend.h"
+#include "link/qt_port_backend.h"
+#include "link/qt_rfc2217_backend.h"
+#include "link/qt_tcp_backend.h"
 
-#ifndef _WIN32
-#include <sys/file.h>
-#endif
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+
+#include <algorithm>
 
 namespace orva {
+namespace {
+
+// Keeps the operator's input away while an open is being decided: presses,
+// keys, wheel turns and close requests are dropped (not held back to act
+// later, when the operator no longer expects them). Releases and moves go
+// through, so a button pressed before the wait still gets its release.
+class InputHold : public QObject {
+public:
+    InputHold()
+    {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->installEventFilter(this);
+    }
+    ~InputHold() override
+    {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->removeEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+        case QEvent::ContextMenu:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
 
 qint32 baudOfSettings(const std::string& settings)
 {
@@ -20,19 +67,43 @@ qint32 baudOfSettings(const std::string& settings)
 QtSerialPort::QtSerialPort(Resolver resolver, QObject* parent)
     : QObject(parent), resolver_(std::move(resolver))
 {
-    connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
-    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    openLimit_.setSingleShot(true);
+    openLimit_.setInterval(kOpenLimitMs);
+    settle_.setSingleShot(true);
+    connect(&settle_, &QTimer::timeout, this, [this] { finishOpen(true, {}); });
+    connect(&openLimit_, &QTimer::timeout, this, [this] {
+        if (!opening_)
+            return;
+        discardBackend();
+        finishOpen(false, QStringLiteral("no connection within %1 s").arg(kOpenLimitMs / 1000));
+    });
 }
 
 QtSerialPort::~QtSerialPort()
 {
-    if (port_.isOpen())
-        port_.close();
+    discardBackend();
+}
+
+int QtSerialPort::settleMs(qint64 connectMs)
+{
+    // A refusal comes back about one round trip after the connection is up;
+    // the time the connection took stands for that, twice over for safety.
+    return static_cast<int>(std::clamp<qint64>(2 * connectMs + 100, 150, 1500));
+}
+
+QtSerialPort::Resolver QtSerialPort::mapOf(const SettingsStore& store)
+{
+    return [&store](int number) { return resolvePort(number, store); };
+}
+
+void QtSerialPort::setTarget(std::optional<PortTarget> target)
+{
+    fixed_ = std::move(target);
 }
 
 bool QtSerialPort::setPortNumber(int number)
 {
-    if (port_.isOpen() || number < 1 || number > 15) {
+    if (isOpen() || opening_ || number < 1 || number > 15) {
         error_ = "port number " + std::to_string(number) + " refused";
         return false;
     }
@@ -42,76 +113,226 @@ bool QtSerialPort::setPortNumber(int number)
 
 void QtSerialPort::setSettings(const std::string& settings)
 {
-    if (const qint32 baud = baudOfSettings(settings))
-        baud_ = baud;
+    const qint32 baud = baudOfSettings(settings);
+    if (!baud)
+        return;
+    baud_ = baud;
+    if (backend_ && backend_->isOpen())
+        backend_->setBaudRate(baud_);
 }
 
 std::string QtSerialPort::deviceName() const
 {
-    return number_ ? resolver_(number_) : std::string("no port");
+    if (current_)
+        return current_->text();
+    if (fixed_)
+        return fixed_->text();
+    return number_ ? "COM" + std::to_string(number_) : std::string("no port");
+}
+
+std::string QtSerialPort::prefixed(const QString& why) const
+{
+    return deviceName() + ": " + why.toStdString();
+}
+
+bool QtSerialPort::start()
+{
+    if (isOpen()) {
+        error_ = "already open";
+        return false;
+    }
+    discardBackend();
+    opening_ = false;
+    if (!fixed_ && number_ == 0) {
+        error_ = "no port chosen";
+        return false;
+    }
+    std::optional<PortTarget> target = fixed_;
+    if (!target) {
+        const PortResolution r = resolver_(number_);
+        if (!r.target) {
+            current_.reset();
+            error_ = r.name + ": " + r.error;
+            return false;
+        }
+        target = r.target;
+    }
+    current_ = target;
+    switch (target->kind) {
+    case PortTarget::Kind::Device:
+        backend_ = new DeviceBackend(QString::fromStdString(target->device), this);
+        break;
+    case PortTarget::Kind::RawTcp:
+        backend_ = new TcpBackend(QString::fromStdString(target->host), target->port, this);
+        break;
+    case PortTarget::Kind::Rfc2217:
+        backend_ = new Rfc2217Backend(QString::fromStdString(target->host), target->port, this);
+        break;
+    }
+    connect(backend_, &PortBackend::openFinished, this, &QtSerialPort::backendOpened);
+    connect(backend_, &PortBackend::lost, this, &QtSerialPort::onLost);
+    connect(backend_, &PortBackend::readyRead, this, &QtSerialPort::onReadyRead);
+    opening_ = true;
+    readPending_ = false;
+    openClock_.start();
+    if (target->isNetwork())
+        openLimit_.start();
+    backend_->open(baud_);
+    return true;
 }
 
 bool QtSerialPort::open()
 {
-    if (port_.isOpen()) {
-        error_ = "already open";
+    reportOpen_ = false;
+    if (!start())
         return false;
+    if (opening_) {
+        // A network port: let the event loop run (the windows paint, the
+        // timers tick) but take no input until the open is decided.
+        const InputHold hold;
+        QEventLoop wait;
+        connect(this, &QtSerialPort::openDone, &wait, &QEventLoop::quit);
+        if (opening_)
+            wait.exec();
     }
-    if (number_ == 0) {
-        error_ = "no port chosen";
-        return false;
+    return isOpen();
+}
+
+void QtSerialPort::beginOpen()
+{
+    reportOpen_ = true;
+    if (!start()) {
+        reportOpen_ = false;
+        if (listener())
+            listener()->onOpenFinished(false);
     }
-    port_.setPortName(QString::fromStdString(resolver_(number_)));
-    if (!port_.open(QIODevice::ReadWrite)) {
-        error_ = deviceName() + ": " + port_.errorString().toStdString();
-        port_.clearError();
-        return false;
+    // Otherwise finishOpen reports, now or later.
+}
+
+void QtSerialPort::backendOpened(bool opened, const QString& why)
+{
+    if (!opening_)
+        return;
+    if (opened && current_ && current_->isNetwork()) {
+        openLimit_.stop();
+        settle_.start(settleMs(openClock_.elapsed()));
+        return;
     }
-#ifndef _WIN32
-    // Qt locks the port against other Qt programs and sets exclusive mode;
-    // also take the advisory lock that other serial tools honour, so a port
-    // another program holds is refused rather than shared.
-    if (::flock(static_cast<int>(port_.handle()), LOCK_EX | LOCK_NB) != 0) {
-        port_.close();
-        error_ = deviceName() + ": in use by another program";
-        return false;
+    finishOpen(opened, why);
+}
+
+void QtSerialPort::finishOpen(bool opened, const QString& why)
+{
+    if (!opening_)
+        return;
+    opening_ = false;
+    openLimit_.stop();
+    settle_.stop();
+    if (opened) {
+        error_.clear();
+    } else {
+        error_ = prefixed(why);
+        discardBackend();
     }
-#endif
-    const bool configured = port_.setBaudRate(baud_) && port_.setDataBits(QSerialPort::Data8) &&
-                            port_.setParity(QSerialPort::NoParity) &&
-                            port_.setStopBits(QSerialPort::OneStop) &&
-                            port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!configured) {
-        error_ = deviceName() + ": " + port_.errorString().toStdString();
-        port_.close();
-        port_.clearError();
-        return false;
+    emit openDone();
+    if (reportOpen_) {
+        reportOpen_ = false;
+        if (listener())
+            listener()->onOpenFinished(opened);
     }
-    port_.clear();
-    error_.clear();
-    return true;
+    if (opened && readPending_) {
+        // What the line sent while the open was being decided.
+        readPending_ = false;
+        QMetaObject::invokeMethod(this, &QtSerialPort::onReadyRead, Qt::QueuedConnection);
+    }
+}
+
+namespace {
+
+// What a server said before it closed, fit for a message.
+QString lastWords(const QByteArray& bytes)
+{
+    QString out;
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F)
+            out += QChar(u);
+        else if (!out.endsWith(' '))
+            out += ' ';
+    }
+    out = out.simplified();
+    if (out.size() > 80)
+        out = out.left(77) + "...";
+    return out;
+}
+
+} // namespace
+
+void QtSerialPort::onReadyRead()
+{
+    if (opening_) {
+        readPending_ = true; // not before the port is open
+        return;
+    }
+    if (listener() && isOpen())
+        listener()->onComm(kCommEventReceive);
+}
+
+void QtSerialPort::onLost(const QString& why)
+{
+    if (opening_) {
+        // Taken and dropped at once: the server refused the port.
+        const QString said = backend_ ? lastWords(backend_->readAll()) : QString();
+        discardBackend();
+        finishOpen(false, said.isEmpty() ? why : why + " (\"" + said + "\")");
+        return;
+    }
+    error_ = prefixed(why);
+    discardBackend();
+    if (listener())
+        listener()->onPortLost(error_);
+}
+
+void QtSerialPort::discardBackend()
+{
+    if (!backend_)
+        return;
+    PortBackend* b = backend_;
+    backend_ = nullptr;
+    b->disconnect(this);
+    b->close();
+    b->deleteLater(); // it may be in the middle of one of its own signals
 }
 
 void QtSerialPort::close()
 {
-    if (port_.isOpen())
-        port_.close();
+    const bool wasOpening = opening_;
+    opening_ = false;
+    reportOpen_ = false;
+    readPending_ = false;
+    openLimit_.stop();
+    settle_.stop();
+    discardBackend();
+    if (wasOpening) {
+        error_ = deviceName() + ": closed before it opened";
+        emit openDone(); // a waiting open() ends, unopened
+    }
 }
 
 bool QtSerialPort::isOpen() const
 {
-    return port_.isOpen();
+    return backend_ && !opening_ && backend_->isOpen();
 }
 
 bool QtSerialPort::write(std::string_view frame)
 {
-    if (!port_.isOpen()) {
+    if (!isOpen()) {
         error_ = "the port is closed";
         return false;
     }
-    const qint64 n = port_.write(frame.data(), static_cast<qint64>(frame.size()));
-    if (n != static_cast<qint64>(frame.size())) {
-        error_ = port_.errorString().toStdString();
+    QString why;
+    if (!backend_->write(QByteArray(frame.data(), static_cast<qsizetype>(frame.size())), why)) {
+        error_ = why.toStdString();
         return false;
     }
     return true;
@@ -119,37 +340,15 @@ bool QtSerialPort::write(std::string_view frame)
 
 std::string QtSerialPort::read()
 {
-    const QByteArray bytes = port_.readAll();
+    if (!backend_)
+        return {};
+    const QByteArray bytes = backend_->readAll();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-void QtSerialPort::onReadyRead()
+qint64 QtSerialPort::bytesToWrite() const
 {
-    if (listener())
-        listener()->onComm(kCommEventReceive);
-}
-
-void QtSerialPort::onError(QSerialPort::SerialPortError error)
-{
-    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
-        error != QSerialPort::PermissionError)
-        return;
-    if (!port_.isOpen())
-        return; // a failed open reports itself through open()
-    const std::string why = deviceName() + ": " + port_.errorString().toStdString();
-    // Close outside the signal: QSerialPort is still inside its notifier.
-    QMetaObject::invokeMethod(
-        this,
-        [this, why] {
-            if (!port_.isOpen())
-                return;
-            port_.close();
-            port_.clearError();
-            error_ = why;
-            if (listener())
-                listener()->onPortLost(why);
-        },
-        Qt::QueuedConnection);
+    return backend_ ? backend_->bytesToWrite() : 0;
 }
 
 } // namespace orva

@@ -1,45 +1,99 @@
 #pragma once
 
 #include "link/serial_port.h"
+#include "settings/port_map.h"
+#include "settings/port_target.h"
 
+#include <QElapsedTimer>
 #include <QObject>
-#include <QSerialPort>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace orva {
 
-// The serial control on QSerialPort: 8 data bits, no parity, 1 stop bit, no
-// flow control, the baud rate of the line settings string. COM port n is
-// mapped to a device by the resolver given at construction.
+class PortBackend;
+
+// The serial control of the program (and of any tool that talks to a
+// projector): COM port n, through the port map, to a local device, a raw TCP
+// stream or an RFC 2217 port on a device server, all of them 8 data bits, no
+// parity, 1 stop bit, no flow control, at the baud rate of the line settings
+// string. Uses Qt Core, SerialPort and Network only (and the gensio library),
+// so a program without widgets can use it.
+//
+// The map is read afresh at every open. A network port that does not answer
+// within kOpenLimitMs is a port that cannot be opened; open() waits for it
+// with the event loop running (windows keep painting) but takes no user
+// input meanwhile. A server that takes the connection and closes it again at
+// once (ser2net does, with "Port already in use", when another client has
+// the line) has refused the port, like a local device held by another
+// program: a new connection counts as open only once it has stood for a
+// moment (settleMs).
 class QtSerialPort : public QObject, public SerialPort {
     Q_OBJECT
 public:
-    using Resolver = std::function<std::string(int portNumber)>;
+    using Resolver = std::function<PortResolution(int portNumber)>;
+    static constexpr int kOpenLimitMs = 3000;
+    // How long a new connection must stand, given how long it took to make.
+    static int settleMs(qint64 connectMs);
+
     explicit QtSerialPort(Resolver resolver, QObject* parent = nullptr);
     ~QtSerialPort() override;
+
+    // Resolves COM n through the [Ports] map of `store`.
+    static Resolver mapOf(const SettingsStore& store);
+
+    // Opens `target` whatever the port number (nothing: back to the map).
+    // For tools given a device or an address outright.
+    void setTarget(std::optional<PortTarget> target);
 
     bool setPortNumber(int number) override;
     int portNumber() const override { return number_; }
     void setSettings(const std::string& settings) override;
     bool open() override;
+    void beginOpen() override;
     void close() override;
     bool isOpen() const override;
     bool write(std::string_view frame) override;
     std::string read() override;
     std::string errorText() const override { return error_; }
+    // What the port opens (or last tried to): "/dev/ttyUSB0",
+    // "rfc2217://server:2001"; "COM3" before the first open.
     std::string deviceName() const override;
 
+    // Bytes written that have not gone out yet.
+    qint64 bytesToWrite() const;
     qint32 baudRate() const { return baud_; }
+    bool isOpening() const { return opening_; }
+    // The target of the current or last open.
+    const std::optional<PortTarget>& currentTarget() const { return current_; }
+
+signals:
+    void openDone(); // an open finished, either way
 
 private:
+    bool start();
+    void backendOpened(bool opened, const QString& why);
+    void finishOpen(bool opened, const QString& why);
+    void onLost(const QString& why);
     void onReadyRead();
-    void onError(QSerialPort::SerialPortError error);
+    void discardBackend();
+    std::string prefixed(const QString& why) const;
 
     Resolver resolver_;
-    QSerialPort port_;
+    std::optional<PortTarget> fixed_;
+    std::optional<PortTarget> current_;
+    PortBackend* backend_ = nullptr;
+    QTimer openLimit_;
+    QTimer settle_;
+    QElapsedTimer openClock_;
     int number_ = 0;
     qint32 baud_ = 19200;
+    bool opening_ = false;
+    bool reportOpen_ = false; // the open was begun by beginOpen
+    bool readPending_ = false; // data came while the open was not decided yet
     std::string error_;
 };
 

@@ -15,13 +15,19 @@ public:
     // Raised as soon as one received character waits; `event` is the event
     // code (kCommEventReceive for characters, anything else is a line event).
     virtual void onComm(int event) = 0;
-    // The open port went away (adapter unplugged, other end hung up). The
-    // port is already closed when this arrives.
+    // The open port went away (adapter unplugged, other end hung up, the
+    // server dropped the connection). The port is already closed when this
+    // arrives.
     virtual void onPortLost(const std::string& why) = 0;
+    // The outcome of SerialPort::beginOpen: the port is open, or it stayed
+    // closed and errorText() says why.
+    virtual void onOpenFinished(bool opened) = 0;
 };
 
 // The serial control: COM port n, line settings such as "9600,N,8,1"
-// (no parity, 8 data bits, 1 stop bit, no flow control).
+// (no parity, 8 data bits, 1 stop bit, no flow control). COM port n may be a
+// local device or a serial line reached over the network; callers cannot
+// tell the difference.
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -35,6 +41,18 @@ public:
     // Either the port is open afterwards and true is returned, or it stays
     // closed (absent, held by another program, refused) and errorText() says why.
     virtual bool open() = 0;
+    // Starts opening the port without waiting for a slow open (a network
+    // connection); the outcome arrives through the listener's onOpenFinished,
+    // possibly before this returns. Ports that open at once need not
+    // override this.
+    virtual void beginOpen()
+    {
+        const bool opened = open();
+        if (listener_)
+            listener_->onOpenFinished(opened);
+    }
+    // The port is closed afterwards. An open begun by beginOpen and still
+    // under way is abandoned: its outcome is never reported.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 

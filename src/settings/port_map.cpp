@@ -1,16 +1,45 @@
 #include "settings/port_map.h"
 
+#include "settings/stored_settings.h"
+
 namespace orva {
 
-std::string devicePathForPort(int number, const SettingsStore& store)
+std::string defaultDeviceForPort(int number)
 {
-    const std::string key = "COM" + std::to_string(number);
 #ifdef _WIN32
-    (void)store;
-    return key;
+    return "COM" + std::to_string(number);
 #else
-    return store.read("Ports", key, "/dev/ttyS" + std::to_string(number - 1));
+    return "/dev/ttyS" + std::to_string(number - 1);
 #endif
+}
+
+PortResolution resolvePort(int number, const SettingsStore& store)
+{
+    PortResolution r;
+    r.name = "COM" + std::to_string(number);
+    if (!isUsablePort(number)) {
+        r.error = "no port chosen";
+        return r;
+    }
+    const StoredEntry entry = store.readCurrent(kPortsSection, r.name);
+    switch (entry.state) {
+    case StoredEntry::State::Absent:
+        r.target = parsePortTarget(defaultDeviceForPort(number));
+        if (!r.target)
+            r.error = "no device for " + r.name;
+        break;
+    case StoredEntry::State::Unreadable:
+        r.error = "the [Ports] entry " + r.name + " cannot be read; write it as a device path, "
+                  "tcp://HOST:PORT or rfc2217://HOST:PORT";
+        break;
+    case StoredEntry::State::Text:
+        r.target = parsePortTarget(entry.text);
+        if (!r.target)
+            r.error = "the [Ports] entry " + r.name + "=" + entry.text +
+                      " is not a device path, tcp://HOST:PORT or rfc2217://HOST:PORT";
+        break;
+    }
+    return r;
 }
 
 } // namespace orva

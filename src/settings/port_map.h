@@ -1,14 +1,31 @@
 #pragma once
 
+#include "settings/port_target.h"
 #include "settings/settings_store.h"
 
+#include <optional>
 #include <string>
 
 namespace orva {
 
-// The device behind COM port n. On Windows it is "COMn". Elsewhere the
-// section "Ports" maps it (key "COMn", value a device path), by default to
-// /dev/ttyS<n-1>.
-std::string devicePathForPort(int number, const SettingsStore& store);
+inline constexpr const char* kPortsSection = "Ports";
+
+// What COM port n leads to. The section "Ports" maps it (key "COMn") to a
+// device path, tcp://HOST:PORT or rfc2217://HOST:PORT; without an entry it
+// is the platform's device for COM n.
+struct PortResolution {
+    std::optional<PortTarget> target; // nothing: the port cannot be opened
+    std::string name;                 // "COM3"
+    std::string error;                // why there is no target
+};
+
+// Reads the map as it is now (an entry another program changed since the
+// last open is seen). A present entry that is not a target, or that cannot
+// be read at all, is a port that cannot be opened: nothing else is tried in
+// its place.
+PortResolution resolvePort(int number, const SettingsStore& store);
+
+// COM n when the map says nothing: /dev/ttyS<n-1>, on Windows COMn.
+std::string defaultDeviceForPort(int number);
 
 } // namespace orva

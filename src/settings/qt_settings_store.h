@@ -27,6 +27,23 @@ public:
         settings_.sync();
     }
 
+    // Reads the file again first: another program (orva-ctl map, an editor)
+    // may have changed it since this program last looked.
+    StoredEntry readCurrent(const std::string& section, const std::string& key) const override
+    {
+        settings_.sync();
+        const QString k = path(section, key);
+        if (!settings_.contains(k))
+            return {};
+        const QVariant v = settings_.value(k);
+        // Plain text is what a person or this program writes; anything else
+        // ("@Invalid()", a "@Variant(...)" that does not load, a list) is
+        // not a value this program can use.
+        if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray)
+            return {StoredEntry::State::Text, v.toString().toStdString()};
+        return {StoredEntry::State::Unreadable, {}};
+    }
+
     QString fileName() const { return settings_.fileName(); }
 
 private:

@@ -109,17 +109,59 @@ TEST(StoredSettings, OtherFieldTakesOneToFifteen)
         EXPECT_EQ(otherFieldPort(text), std::nullopt) << text;
 }
 
-TEST(StoredSettings, ComPortsMapToDevices)
+TEST(PortMap, ComPortsMapToDevicesAndAddresses)
 {
     FakeStore store;
+    auto target = [&](int n) {
+        const PortResolution r = resolvePort(n, store);
+        return r.target ? r.target->text() : "(none: " + r.error + ")";
+    };
 #ifdef _WIN32
-    EXPECT_EQ(devicePathForPort(3, store), "COM3");
+    EXPECT_EQ(target(3), "COM3");
 #else
-    EXPECT_EQ(devicePathForPort(1, store), "/dev/ttyS0");
-    EXPECT_EQ(devicePathForPort(15, store), "/dev/ttyS14");
+    EXPECT_EQ(target(1), "/dev/ttyS0");
+    EXPECT_EQ(target(15), "/dev/ttyS14");
     store.values["Ports/COM3"] = "/dev/ttyUSB0";
-    EXPECT_EQ(devicePathForPort(3, store), "/dev/ttyUSB0");
+    EXPECT_EQ(target(3), "/dev/ttyUSB0");
 #endif
+    store.values["Ports/COM4"] = "tcp://ser2net.lab:4001";
+    store.values["Ports/COM5"] = "rfc2217://[2001:db8::7]:2217";
+    EXPECT_EQ(target(4), "tcp://ser2net.lab:4001");
+    EXPECT_EQ(resolvePort(5, store).target->kind, PortTarget::Kind::Rfc2217);
+    EXPECT_EQ(resolvePort(5, store).target->host, "2001:db8::7");
+    EXPECT_EQ(resolvePort(4, store).name, "COM4");
+}
+
+TEST(PortMap, AnEntryThatIsNotATargetOpensNothingElse)
+{
+    // What is there but not a target never falls back to the default
+    // device: on a server /dev/ttyS0 can be the system console.
+    FakeStore store;
+    for (const char* bad : {"ttyUSB0", "tcp://host", "tcp://:4001", "rfc2217://[::1]4001", "telnet://h:23",
+                            "tcp://host:0", "tcp://host:65536", "", "/dev/tty\x01"}) {
+        store.values["Ports/COM2"] = bad;
+        const PortResolution r = resolvePort(2, store);
+        EXPECT_FALSE(r.target) << bad;
+        EXPECT_NE(r.error.find("[Ports] entry COM2"), std::string::npos) << r.error;
+    }
+    store.values.erase("Ports/COM2");
+    store.unreadable.insert("Ports/COM2"); // "@Invalid()", a @Variant that does not load
+    const PortResolution r = resolvePort(2, store);
+    EXPECT_FALSE(r.target);
+    EXPECT_NE(r.error.find("cannot be read"), std::string::npos) << r.error;
+    EXPECT_FALSE(resolvePort(0, store).target);
+    EXPECT_FALSE(resolvePort(16, store).target);
+}
+
+TEST(PortMap, TheMapIsReadAtEveryResolve)
+{
+    FakeStore store;
+    store.values["Ports/COM1"] = "/dev/ttyUSB0";
+    EXPECT_EQ(resolvePort(1, store).target->device, "/dev/ttyUSB0");
+    const int before = store.currentReads;
+    store.values["Ports/COM1"] = "/dev/ttyUSB1"; // changed by another program
+    EXPECT_EQ(resolvePort(1, store).target->device, "/dev/ttyUSB1");
+    EXPECT_EQ(store.currentReads, before + 1);
 }
 
 } // namespace

@@ -33,6 +33,25 @@ bool FakePort::write(std::string_view frame)
     return true;
 }
 
+void FakePort::beginOpen()
+{
+    if (!asyncOpens) {
+        SerialPort::beginOpen();
+        return;
+    }
+    pendingOpen = true;
+}
+
+void FakePort::finishOpen()
+{
+    if (!pendingOpen)
+        return;
+    pendingOpen = false;
+    const bool opened = open();
+    if (listener())
+        listener()->onOpenFinished(opened);
+}
+
 std::string FakePort::read()
 {
     std::string out;
@@ -64,6 +83,14 @@ std::string FakeStore::read(const std::string& section, const std::string& key,
 {
     auto it = values.find(section + "/" + key);
     return it == values.end() ? fallback : it->second;
+}
+
+StoredEntry FakeStore::readCurrent(const std::string& section, const std::string& key) const
+{
+    ++currentReads;
+    if (unreadable.count(section + "/" + key))
+        return {StoredEntry::State::Unreadable, {}};
+    return SettingsStore::readCurrent(section, key);
 }
 
 void FakeStore::write(const std::string& section, const std::string& key, const std::string& value)

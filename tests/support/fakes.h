@@ -22,7 +22,13 @@ public:
     int portNumber() const override { return number_; }
     void setSettings(const std::string& s) override { settings_ = s; settingsLog.push_back(s); }
     bool open() override;
-    void close() override { open_ = false; }
+    // With asyncOpens, an open begun here waits for finishOpen().
+    void beginOpen() override;
+    void close() override
+    {
+        open_ = false;
+        pendingOpen = false;
+    }
     bool isOpen() const override { return open_; }
     bool write(std::string_view frame) override;
     std::string read() override;
@@ -33,12 +39,17 @@ public:
     void receive(const std::string& piece);
     void raise(int event);
     void lose(const std::string& why);
+    // Ends the open begun by beginOpen (asyncOpens): it opens if the port
+    // is available then.
+    void finishOpen();
 
     const std::string& settings() const { return settings_; }
 
     std::set<int> availablePorts{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     std::set<int> heldPorts; // held by another program
     bool failWrites = false;
+    bool asyncOpens = false;
+    bool pendingOpen = false;
     std::vector<std::string> written;
     std::vector<std::string> settingsLog;
     int opens = 0;
@@ -56,8 +67,11 @@ public:
     std::string read(const std::string& section, const std::string& key,
                      const std::string& fallback) const override;
     void write(const std::string& section, const std::string& key, const std::string& value) override;
+    StoredEntry readCurrent(const std::string& section, const std::string& key) const override;
     std::map<std::string, std::string> values; // "Section/Key"
+    std::set<std::string> unreadable;          // "Section/Key": there, but not text
     int writes = 0;
+    mutable int currentReads = 0;
 };
 
 // Records captions and visibility by control name.
@@ -214,11 +228,12 @@ struct Rig {
     FakeTimer timer2{clock};
     FakeTimer timer4{clock};
     FakeTimer inputGuard{clock};
+    FakeTimer reopenTimer{clock};
     FakePort port;
     FakeStore store;
     FakeView view;
     FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, view, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell};
 
     Link& link() { return program.link(); }
     Panel& panel() { return program.panel(); }

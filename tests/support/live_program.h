@@ -7,6 +7,8 @@
 #include "link/qt_timer.h"
 #include "settings/port_map.h"
 
+#include <QTest>
+
 #include <string>
 
 namespace orva::test {
@@ -19,17 +21,24 @@ struct LiveProgram {
         store.values["StartUP/BaudRate"] = "192";
     }
     FakeStore store;
-    QtSerialPort port{[this](int n) { return devicePathForPort(n, store); }};
+    QtSerialPort port{QtSerialPort::mapOf(store)};
     QtTimer timer1;
     QtTimer timer2;
     QtTimer timer4;
     QtTimer inputGuard;
+    QtTimer reopenTimer;
     FakeView view;
     FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, view, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell};
 
     Link& link() { return program.link(); }
-    void click(const char* button) { program.panel().click(button); }
+    // As an operator would: after a window closed, the panel pauses for a
+    // double click's time before it takes the next click.
+    void click(const char* button)
+    {
+        (void)QTest::qWaitFor([this] { return !program.panel().ignoringPresses(); }, 5000);
+        program.panel().click(button);
+    }
 };
 
 } // namespace orva::test

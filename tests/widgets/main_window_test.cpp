@@ -68,11 +68,12 @@ struct WindowRig {
     FakeTimer timer2{clock};
     FakeTimer timer4{clock};
     FakeTimer inputGuard{clock};
+    FakeTimer reopenTimer{clock};
     FakePort port;
     FakeStore store;
     FakeShell shell;
     QtMainWindow window;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, window, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell};
     bool active = false;
     int closes = 0;
 };
@@ -411,6 +412,29 @@ TEST(MainWindow, LongReceivedLineKeepsItsPlace)
     // Bytes above 0x7F arrive as Latin-1.
     rig.window.setCaption("LinkNotice", "port \xE9");
     EXPECT_EQ(rig.label("LinkNotice")->text(), QString::fromUtf8("port \u00E9"));
+}
+
+TEST(MainWindow, LostPortNoticeShowsInTheCollapsedWindowUntilThePortIsBack)
+{
+    WindowRig rig;
+    ASSERT_TRUE(rig.port.isOpen());
+    rig.port.availablePorts.erase(1);
+    rig.port.lose("/dev/ttyUSB0: unplugged");
+    QLabel* notice = rig.label("LinkNotice");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().startsWith("Port lost: /dev/ttyUSB0: unplugged. Trying to reopen it")) << notice->text().toStdString();
+    // Inside the collapsed client area, where the operator sees it.
+    EXPECT_LE(rig.placed(notice).bottom(), rig.window.height());
+    rig.clock.advance(3000);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // no box while it tries
+    rig.port.availablePorts.insert(1);
+    rig.clock.advance(1000);
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(notice->text(), "");
+    rig.button("Command17")->click(); // "Power" "On", in the collapsed part
+    ASSERT_FALSE(rig.port.written.empty());
+    EXPECT_EQ(rig.port.written.back(), "C00\r");
 }
 
 TEST(MainWindow, CommandTableHidesTheStatusFrameWithItsLabels)

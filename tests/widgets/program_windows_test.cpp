@@ -66,11 +66,12 @@ struct ProgramRig {
     FakeTimer timer2{clock};
     FakeTimer timer4{clock};
     FakeTimer inputGuard{clock};
+    FakeTimer reopenTimer{clock};
     FakePort port;
     FakeStore store;
     QtMainWindow window;
     QtShell shell{window};
-    Program program{port, store, timer1, timer2, timer4, inputGuard, window, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell};
 };
 
 // The window system's close (title bar, Alt+F4): a close event to the

@@ -40,9 +40,44 @@ TEST(SettingsFile, ChoiceIsKeptInOrvaConfUnderStartUp)
     EXPECT_EQ(storedPortNumber(again), 3);
     EXPECT_EQ(storedBaudCode(again), 96);
 #ifndef _WIN32
-    EXPECT_EQ(devicePathForPort(3, again), "/dev/ttyUSB7");
-    EXPECT_EQ(devicePathForPort(4, again), "/dev/ttyS3");
+    EXPECT_EQ(resolvePort(3, again).target->device, "/dev/ttyUSB7");
+    EXPECT_EQ(resolvePort(4, again).target->device, "/dev/ttyS3");
 #endif
+}
+
+// [Ports] as another program leaves it, read by a store that is already
+// open: changes are seen at the next open, and values the settings library
+// cannot read as text are ports that cannot be opened.
+TEST(SettingsFile, PortMapIsReadAfreshAndUnreadableEntriesOpenNothing)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    auto writeFile = [&](const QByteArray& text) {
+        QFile file(home.filePath("ORVA.conf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    writeFile("[Ports]\nCOM1=/dev/ttyUSB0\n");
+    QtSettingsStore store;
+    ASSERT_TRUE(resolvePort(1, store).target);
+    EXPECT_EQ(resolvePort(1, store).target->device, "/dev/ttyUSB0");
+
+    // Rewritten by another program while this one runs.
+    writeFile("[Ports]\nCOM1=/dev/ttyUSB9\nCOM2=tcp://[::1]:4001\n");
+    ASSERT_TRUE(resolvePort(1, store).target);
+    EXPECT_EQ(resolvePort(1, store).target->device, "/dev/ttyUSB9");
+    EXPECT_EQ(resolvePort(2, store).target->text(), "tcp://[::1]:4001");
+
+    writeFile("[Ports]\nCOM1=@Invalid()\nCOM2=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x3NoSuchType\\0)\n"
+              "COM3=@Point(1 2)\nCOM4=a, b\nCOM5=\"rfc2217://host:7000\"\n");
+    for (int n : {1, 2, 3, 4}) {
+        const PortResolution r = resolvePort(n, store);
+        EXPECT_FALSE(r.target) << n << " " << (r.target ? r.target->text() : "");
+        EXPECT_FALSE(r.error.empty()) << n;
+    }
+    ASSERT_TRUE(resolvePort(5, store).target); // quoted text is still text
+    EXPECT_EQ(resolvePort(5, store).target->text(), "rfc2217://host:7000");
 }
 
 } // namespace

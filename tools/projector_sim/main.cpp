@@ -12,6 +12,9 @@ else "?" CR. Starts in stand-by. Runs until SIGTERM or SIGINT.
                      "<monotonic microseconds> <command>" (CLOCK_MONOTONIC;
                      bytes outside printable ASCII written as \xNN)
   --quiet            no traffic or notes on stderr
+  --speed-file FILE  keep FILE holding the line speed a client set on the
+                     device (one line, in baud, e.g. "9600"); looked at when
+                     a client opens the device and before each command
   --count-down MS    time from stand-by to on (default 2000)
   --cool-down MS     time from cooling down to stand-by (default 3000)
   --lamp-hours N     lamp time at start (default 123)
@@ -74,6 +77,7 @@ constexpr std::size_t kLineMax = 4096;
 struct Options {
     std::string link;
     std::string log;
+    std::string speedFile;
     bool quiet = false;
     ModelSettings model;
     std::int64_t delayMs = 0;
@@ -158,6 +162,8 @@ Options parse(int argc, char** argv)
             o.link = value();
         } else if (arg == "--log") {
             o.log = value();
+        } else if (arg == "--speed-file") {
+            o.speedFile = value();
         } else if (arg == "--quiet") {
             flag();
             o.quiet = true;
@@ -246,6 +252,7 @@ private:
         std::fprintf(stderr, "orva-projector-sim: %s: %s\n", what, std::strerror(errno));
     }
     void readPresence();
+    void checkSpeed();
     void setAttached(bool attached);
     bool readMaster(); // false: hang up now
     bool command(const std::string& text, std::int64_t nowUs);
@@ -271,6 +278,7 @@ private:
     std::string device_;
     bool linked_ = false;
     std::FILE* log_ = nullptr;
+    long speed_ = -1; // as last written to the speed file
 
     int clients_ = 0;
     bool attached_ = false;
@@ -350,6 +358,8 @@ bool Simulator::start()
         }
     }
 
+    checkSpeed();
+
     if (!o_.link.empty()) {
         char existing[4096];
         if (readlink(o_.link.c_str(), existing, sizeof existing) >= 0)
@@ -387,6 +397,46 @@ void Simulator::shutDown()
     log_ = nullptr;
 }
 
+long baudOf(speed_t speed)
+{
+    switch (speed) {
+    case B0: return 0;
+    case B300: return 300;
+    case B1200: return 1200;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    case B230400: return 230400;
+    default: return -static_cast<long>(speed); // unusual: the raw code, negated
+    }
+}
+
+// The line speed is the slave's termios, which the master reads too; a
+// client (or ser2net on its behalf) sets it without telling us, so look.
+void Simulator::checkSpeed()
+{
+    if (o_.speedFile.empty())
+        return;
+    termios tio{};
+    if (tcgetattr(master_, &tio) != 0)
+        return;
+    const long speed = baudOf(cfgetospeed(&tio));
+    if (speed == speed_)
+        return;
+    speed_ = speed;
+    const std::string temp = o_.speedFile + ".new";
+    if (std::FILE* f = std::fopen(temp.c_str(), "w")) {
+        std::fprintf(f, "%ld\n", speed);
+        std::fclose(f);
+        std::rename(temp.c_str(), o_.speedFile.c_str());
+    }
+    note("line speed %ld", speed);
+}
+
 void Simulator::readPresence()
 {
     if (presence_ < 0)
@@ -419,6 +469,7 @@ void Simulator::setAttached(bool attached)
     attached_ = attached;
     if (attached) {
         note("client attached");
+        checkSpeed();
         streamStartUs_ = monotonicUs();
         streamSent_ = 0;
         return;
@@ -443,6 +494,7 @@ bool Simulator::readMaster()
         const auto n = read(master_, buffer, sizeof buffer);
         if (n <= 0)
             return true; // EAGAIN; EIO only without our own descriptor
+        checkSpeed();
         const std::int64_t nowUs = monotonicUs();
         for (char c : std::string_view(buffer, static_cast<std::size_t>(n))) {
             if (c == '\n')

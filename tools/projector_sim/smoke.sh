@@ -149,6 +149,17 @@ else:
     check(True, "an exclusive flag left behind does not lock the next client out")
 s.stop()
 
+# -- line speed -----------------------------------------------------------------
+speed = os.path.join(work, "speed")
+s = Sim("--speed-file", speed)
+check(open(speed).read() == "19200\n", "--speed-file starts at 19200", open(speed).read())
+fd = open_line(s.dev)
+attrs = termios.tcgetattr(fd); attrs[4] = attrs[5] = termios.B9600
+termios.tcsetattr(fd, termios.TCSANOW, attrs)
+got, _ = ask(fd, b"CR0\r", until=3)
+check(open(speed).read() == "9600\n", "--speed-file follows the speed a client sets", open(speed).read())
+os.close(fd); s.stop()
+
 print("all passed" if failures == 0 else f"{failures} failed")
 sys.exit(1 if failures else 0)
 PY

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "link/qt_port_backend.h"
+
+#include <QSerialPort>
+
+namespace orva {
+
+// A local serial device (/dev/ttyUSB0, /dev/serial/by-id/..., COM3 on
+// Windows) on QSerialPort, held exclusively. Opens at once.
+class DeviceBackend : public PortBackend {
+    Q_OBJECT
+public:
+    explicit DeviceBackend(QString device, QObject* parent = nullptr);
+    ~DeviceBackend() override;
+
+    void open(qint32 baud) override;
+    void close() override;
+    bool isOpen() const override { return port_.isOpen(); }
+    bool setBaudRate(qint32 baud) override { return port_.isOpen() && port_.setBaudRate(baud); }
+    bool write(const QByteArray& bytes, QString& error) override;
+    QByteArray readAll() override { return port_.readAll(); }
+    qint64 bytesToWrite() const override;
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort port_;
+    bool losing_ = false;
+};
+
+} // namespace orva

@@ -1,0 +1,147 @@
+#include "link/qt_tcp_backend.h"
+
+#include <QMetaObject>
+#include <QNetworkProxy>
+
+#include <utility>
+
+#ifdef __linux__
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#endif
+
+namespace orva {
+
+void keepConnectionWatched(qintptr socket)
+{
+#ifdef __linux__
+    const int fd = static_cast<int>(socket);
+    const int on = 1;
+    const int idleS = 10;     // probe after 10 s of silence ...
+    const int intervalS = 5;  // ... every 5 s ...
+    const int probes = 3;     // ... and give up after 3 unanswered
+    const unsigned userTimeoutMs = 15000; // data unacknowledged this long: gone
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+#else
+    (void)socket;
+#endif
+}
+
+TcpBackend::TcpBackend(QString host, quint16 port, QObject* parent)
+    : PortBackend(parent), host_(std::move(host)), port_(port)
+{
+    // Straight to the device server: a web proxy of the desktop (Qt would
+    // tunnel through one) is no way to a serial line on the local network.
+    socket_.setProxy(QNetworkProxy::NoProxy);
+    connect(&socket_, &QTcpSocket::connected, this, &TcpBackend::onConnected);
+    connect(&socket_, &QTcpSocket::errorOccurred, this, &TcpBackend::onError);
+    connect(&socket_, &QTcpSocket::disconnected, this, &TcpBackend::onDisconnected);
+    connect(&socket_, &QTcpSocket::readyRead, this, &PortBackend::readyRead);
+}
+
+TcpBackend::~TcpBackend()
+{
+    close();
+}
+
+void TcpBackend::open(qint32)
+{
+    opening_ = true;
+    socket_.connectToHost(host_, port_);
+}
+
+void TcpBackend::close()
+{
+    opening_ = false;
+    open_ = false;
+    socket_.abort();
+}
+
+void TcpBackend::onConnected()
+{
+    if (!opening_)
+        return;
+    opening_ = false;
+    open_ = true;
+    // Commands are a few bytes each: send them at once.
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    keepConnectionWatched(socket_.socketDescriptor());
+    emit openFinished(true, {});
+}
+
+void TcpBackend::onError(QAbstractSocket::SocketError)
+{
+    if (opening_) {
+        opening_ = false;
+        const QString why = socket_.errorString();
+        QMetaObject::invokeMethod(this, [this] { socket_.abort(); }, Qt::QueuedConnection);
+        emit openFinished(false, why);
+        return;
+    }
+    if (open_)
+        loseLater(socket_.error() == QAbstractSocket::RemoteHostClosedError
+                      ? QStringLiteral("the server closed the connection")
+                      : socket_.errorString());
+}
+
+void TcpBackend::onDisconnected()
+{
+    if (open_)
+        loseLater(QStringLiteral("the server closed the connection"));
+}
+
+void TcpBackend::loseLater(const QString& why)
+{
+    open_ = false;
+    // Not inside the socket's own signal: it is still at work there.
+    QMetaObject::invokeMethod(
+        this,
+        [this, why] {
+            leftOver_ += socket_.readAll();
+            socket_.abort();
+            emit lost(why);
+        },
+        Qt::QueuedConnection);
+}
+
+QByteArray TcpBackend::readAll()
+{
+    QByteArray out = std::exchange(leftOver_, {});
+    out += socket_.readAll();
+    return out;
+}
+
+bool TcpBackend::write(const QByteArray& bytes, QString& error)
+{
+    if (!open_) {
+        error = QStringLiteral("the port is closed");
+        return false;
+    }
+    if (socket_.write(bytes) != bytes.size()) {
+        error = socket_.errorString();
+        return false;
+    }
+    return true;
+}
+
+qint64 TcpBackend::bytesToWrite() const
+{
+    qint64 queued = socket_.bytesToWrite();
+#ifdef __linux__
+    // And what the system holds but has not sent yet (the server's window
+    // is shut when it takes no more).
+    int unsent = 0;
+    if (open_ && ::ioctl(static_cast<int>(socket_.socketDescriptor()), SIOCOUTQNSD, &unsent) == 0 && unsent > 0)
+        queued += unsent;
+#endif
+    return queued;
+}
+
+} // namespace orva
