@@ -371,6 +371,12 @@ QtMainWindow::QtMainWindow(QWidget* parent)
         label->setTextFormat(Qt::PlainText);
         label->setFont(captionFont(l.fontCentiPoints));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        if (l.name == monitor::kSentLine)
+            label->setAccessibleDescription("TxD: the command sent");
+        else if (l.name == monitor::kReceivedLine)
+            label->setAccessibleDescription("RxD: what came back");
+        else if (l.name == monitor::kStatus)
+            label->setAccessibleDescription("Status: the reply in words");
     }
     auto label = [this](std::string_view name) { return static_cast<QLabel*>(control(name)); };
     for (std::string_view caption : {"Label9", "Label10", "Label26"})

@@ -63,6 +63,7 @@ QtReferenceWindow::QtReferenceWindow(std::unique_ptr<ReferenceWindow> window, QW
     edit_ = new QLineEdit(this);
     edit_->setObjectName("Text1");
     edit_->setGeometry(twipsRect(120, 720, 8655, 300));
+    edit_->setAccessibleName("Command to send");
     auto* showSet = new QPushButton("Expand Command List", this);
     showSet->setObjectName("Command4");
     showSet->setGeometry(twipsRect(2760, 120, 2655, 375));

@@ -86,6 +86,7 @@ QtPortDialog::QtPortDialog(std::unique_ptr<PortDialog> dialog, QWidget* parent)
     auto* otherLabel = new QLabel("OTHER", port);
     otherLabel->setObjectName("Label1");
     otherLabel->setGeometry(inFrame(600, 2100, 615, 255));
+    otherLabel->setBuddy(other_); // a screen reader names the field "OTHER"
 
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("Command1");

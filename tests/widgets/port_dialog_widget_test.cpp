@@ -99,6 +99,7 @@ TEST(PortDialogWindow, OtherFieldSetWithoutTheKeyboardCounts)
     DialogRig rig;
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(rig.other());
     ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(QAccessible::Name), "OTHER"); // what a screen reader announces
     ASSERT_NE(a->editableTextInterface(), nullptr);
     a->editableTextInterface()->replaceText(0, 1, "7");
     EXPECT_EQ(rig.other()->text(), "7");

@@ -3,7 +3,9 @@
 #include "settings/qt_settings_store.h"
 #include "settings/stored_settings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -53,13 +55,16 @@ TEST(SettingsFile, PortMapIsReadAfreshAndUnreadableEntriesOpenNothing)
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    // The settings library takes the config directory once per process:
+    // write where the store reads, whichever test ran first.
+    QtSettingsStore store;
+    QDir().mkpath(QFileInfo(store.fileName()).absolutePath());
     auto writeFile = [&](const QByteArray& text) {
-        QFile file(home.filePath("ORVA.conf"));
+        QFile file(store.fileName());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
     };
     writeFile("[Ports]\nCOM1=/dev/ttyUSB0\n");
-    QtSettingsStore store;
     ASSERT_TRUE(resolvePort(1, store).target);
     EXPECT_EQ(resolvePort(1, store).target->device, "/dev/ttyUSB0");
 
