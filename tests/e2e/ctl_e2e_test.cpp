@@ -3,6 +3,7 @@
 #include "ctl/ctl_arguments.h"
 #include "ctl/port_holder.h"
 #include "qt_wait.h"
+#include "ser2net.h"
 #include "simulator.h"
 
 #include <QDir>
@@ -506,6 +507,43 @@ TEST_F(CtlEndToEnd, ManPageAndCompletionKnowEveryCommandAndOption)
         ASSERT_TRUE(groff.waitForFinished(10000));
         EXPECT_EQ(groff.exitCode(), 0);
         EXPECT_EQ(groff.readAllStandardError().toStdString(), "");
+    }
+}
+
+
+// A projector behind a serial device server: the same answers by address
+// given outright and through the map, and over RFC 2217 the baud rate asked
+// for reaches the device.
+TEST_F(CtlEndToEnd, ProjectorsBehindSer2netAnswerByAddressAndThroughTheMap)
+{
+    for (const Ser2net::Mode mode : {Ser2net::Mode::Raw, Ser2net::Mode::Rfc2217}) {
+        const bool remote = mode == Ser2net::Mode::Rfc2217;
+        const QString speedFile = config.filePath(QStringLiteral("speed"));
+        QFile::remove(speedFile);
+        startSimulator({QStringLiteral("--speed-file"), speedFile});
+        Ser2net server(sim->device(), mode);
+        ASSERT_TRUE(server.start()) << server.error();
+        const QString target = QString::fromStdString(server.target());
+
+        CtlRun r = ctl({"status", "--port", target, "--baud", "9600"});
+        EXPECT_EQ(r.code, 0) << target.toStdString() << ": " << r.err;
+        EXPECT_EQ(r.out, "Stand by\n") << target.toStdString();
+        QFile speed(speedFile);
+        ASSERT_TRUE(waitFor([&] { return speed.exists(); }));
+        ASSERT_TRUE(speed.open(QIODevice::ReadOnly));
+        // Raw TCP cannot set it: the device keeps ser2net's 19200.
+        EXPECT_EQ(speed.readAll().trimmed().toStdString(), remote ? "9600" : "19200");
+
+        writeSettings("[StartUP]\nComPort=7\nBaudRate=192\n");
+        r = ctl({"map", "COM7", target});
+        ASSERT_EQ(r.code, 0) << r.err;
+        // ser2net needs a moment between one client and the next.
+        ASSERT_TRUE(waitFor([&] { return ctl({"lamp-time"}).out == "123\n"; }, 10000)) << target.toStdString();
+        server.stop();
+        r = ctl({"lamp-time", "--timeout", "500"});
+        EXPECT_EQ(r.code, 2) << r.out << r.err; // nobody listens now
+        EXPECT_NE(r.err.find("cannot open COM7 (" + target.toStdString() + ")"), std::string::npos) << r.err;
+        sim.reset();
     }
 }
 
