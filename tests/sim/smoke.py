@@ -1,14 +1,15 @@
-#!/usr/bin/env bash
-# Smoke test of orva-projector-sim on a real pseudo-terminal: every read,
-# every fault option, reopening, the log, the link and a clean stop.
-# Run by hand:  tools/projector_sim/smoke.sh [path/to/orva-projector-sim]
-# Needs python3 (standard library only). Exit status 0 when all checks pass.
-set -euo pipefail
-sim="${1:-$(dirname "$0")/../../build-sim/bin/orva-projector-sim}"
-[[ -x "$sim" ]] || { echo "no simulator at $sim (build it first)" >&2; exit 2; }
-exec python3 - "$sim" <<'PY'
-import fcntl, os, select, subprocess, sys, tempfile, termios, time
+#!/usr/bin/python3
+"""Smoke test of orva-projector-sim on a real pseudo-terminal: every read,
+every fault option, reopening, the log, the link and a clean stop.
 
+    tests/sim/smoke.py path/to/orva-projector-sim
+
+Standard library only. Exit status 0 when all checks pass (CTest runs it as
+sim.smoke)."""
+import atexit, fcntl, os, select, shutil, subprocess, sys, tempfile, termios, time
+
+if len(sys.argv) != 2 or not os.access(sys.argv[1], os.X_OK):
+    sys.exit(f"usage: {sys.argv[0]} path/to/orva-projector-sim")
 SIM = sys.argv[1]
 failures = 0
 
@@ -17,9 +18,22 @@ def check(ok, what, detail=""):
     print(("ok   " if ok else "FAIL ") + what + ("" if ok else f"  ({detail})"))
     failures += not ok
 
+running = []
+work = tempfile.mkdtemp(prefix="orva-sim-smoke-")
+
+@atexit.register
+def clean_up():
+    """No simulator nor file outlives the test, whatever check failed."""
+    for p in running:
+        if p.poll() is None:
+            p.kill()
+            p.wait()
+    shutil.rmtree(work, ignore_errors=True)
+
 class Sim:
     def __init__(self, *args):
         self.p = subprocess.Popen([SIM, "--quiet", *args], stdout=subprocess.PIPE, text=True)
+        running.append(self.p)
         self.dev = self.p.stdout.readline().strip()
     def stop(self):
         if self.p.poll() is None:
@@ -55,7 +69,6 @@ def ask(fd, command, seconds=0.5, until=None):
     return receive(fd, seconds, until)
 
 # -- replies, link, log, stop -------------------------------------------------
-work = tempfile.mkdtemp()
 link, log = os.path.join(work, "projector"), os.path.join(work, "commands.log")
 s = Sim("--link", link, "--log", log, "--count-down", "300", "--cool-down", "300")
 check(s.dev.startswith("/dev/"), "prints the device path", s.dev)
@@ -162,4 +175,3 @@ os.close(fd); s.stop()
 
 print("all passed" if failures == 0 else f"{failures} failed")
 sys.exit(1 if failures else 0)
-PY
