@@ -1,8 +1,7 @@
 #include "app/qt_shell.h"
 
-#include "app/qt_twips.h"
-
 #include "panel/qt_main_window.h"
+#include "qtui/qt_twips.h"
 #include "reference/qt_reference_window.h"
 #include "settings/qt_port_dialog.h"
 

@@ -1,10 +1,9 @@
 #include "panel/qt_main_window.h"
 
-#include "app/qt_input.h"
-#include "app/qt_twips.h"
-
 #include "link/link.h"
 #include "panel/panel_table.h"
+#include "qtui/qt_input.h"
+#include "qtui/qt_twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,9 +1,8 @@
 #include "reference/qt_reference_window.h"
 
+#include "qtui/qt_input.h"
+#include "qtui/qt_twips.h"
 #include "reference/catalogues.h"
-
-#include "app/qt_input.h"
-#include "app/qt_twips.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "settings/qt_port_dialog.h"
 
-#include "app/qt_input.h"
-#include "app/qt_twips.h"
+#include "qtui/qt_input.h"
+#include "qtui/qt_twips.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 // Key strokes as an X server delivers them to a focused widget: time-stamped,
 // and a held key as a release and a press with one time stamp, over and
 // over, which Qt does not always manage to flag as auto-repeat.
-#include "app/qt_input.h"
+#include "qtui/qt_input.h"
 
 #include <QApplication>
 #include <QKeyEvent>

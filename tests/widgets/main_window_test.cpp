@@ -4,9 +4,9 @@
 #include "qt_keys.h"
 #include "qt_wait.h"
 
-#include "app/qt_twips.h"
 #include "panel/panel_table.h"
 #include "panel/qt_main_window.h"
+#include "qtui/qt_twips.h"
 
 #include <QAccessible>
 #include <QApplication>

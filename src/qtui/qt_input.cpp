@@ -1,4 +1,4 @@
-#include "app/qt_input.h"
+#include "qtui/qt_input.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
