@@ -212,7 +212,7 @@ struct Live {
         window.show();
     }
     MemoryStore store;
-    QtSerialPort port{QtSerialPort::mapOf(store)};
+    QtSerialPort port{portMapOf(store)};
     QtTimer timer1, timer2, timer4, inputGuard, reopenTimer;
     QtMainWindow window;
     TimedView view;

@@ -6,6 +6,7 @@
 #include "link/qt_serial_port.h"
 #include "link/qt_timer.h"
 #include "panel/qt_main_window.h"
+#include "settings/port_map.h"
 #include "settings/qt_settings_store.h"
 
 #include <QApplication>
@@ -41,7 +42,7 @@ int main(int argc, char** argv)
     orva::configureApplication();
 
     orva::QtSettingsStore store;
-    orva::QtSerialPort port(orva::QtSerialPort::mapOf(store));
+    orva::QtSerialPort port(orva::portMapOf(store));
     orva::QtTimer timer1;
     orva::QtTimer timer2;
     orva::QtTimer timer4;

@@ -1,9 +1,9 @@
 #include "ctl/listings.h"
 
+#include "link/port_target.h"
 #include "reference/catalogues.h"
 #include "reference/reference_window.h"
 #include "settings/port_map.h"
-#include "settings/port_target.h"
 #include "settings/stored_settings.h"
 
 #include <algorithm>

@@ -91,11 +91,6 @@ int QtSerialPort::settleMs(qint64 connectMs)
     return static_cast<int>(std::clamp<qint64>(2 * connectMs + 100, 150, 1500));
 }
 
-QtSerialPort::Resolver QtSerialPort::mapOf(const SettingsStore& store)
-{
-    return [&store](int number) { return resolvePort(number, store); };
-}
-
 void QtSerialPort::setTarget(std::optional<PortTarget> target)
 {
     fixed_ = std::move(target);

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "link/port_target.h"
 #include "link/serial_port.h"
-#include "settings/port_map.h"
-#include "settings/port_target.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -34,16 +33,14 @@ class PortBackend;
 class QtSerialPort : public QObject, public SerialPort {
     Q_OBJECT
 public:
-    using Resolver = std::function<PortResolution(int portNumber)>;
+    // COM n to what it leads to (the settings' port map: portMapOf).
+    using Resolver = PortResolver;
     static constexpr int kOpenLimitMs = 3000;
     // How long a new connection must stand, given how long it took to make.
     static int settleMs(qint64 connectMs);
 
     explicit QtSerialPort(Resolver resolver, QObject* parent = nullptr);
     ~QtSerialPort() override;
-
-    // Resolves COM n through the [Ports] map of `store`.
-    static Resolver mapOf(const SettingsStore& store);
 
     // Opens `target` whatever the port number (nothing: back to the map).
     // For tools given a device or an address outright.

@@ -13,6 +13,11 @@ std::string defaultDeviceForPort(int number)
 #endif
 }
 
+PortResolver portMapOf(const SettingsStore& store)
+{
+    return [&store](int number) { return resolvePort(number, store); };
+}
+
 PortResolution resolvePort(int number, const SettingsStore& store)
 {
     PortResolution r;

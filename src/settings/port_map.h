@@ -1,9 +1,8 @@
 #pragma once
 
-#include "settings/port_target.h"
+#include "link/port_target.h"
 #include "settings/settings_store.h"
 
-#include <optional>
 #include <string>
 
 namespace orva {
@@ -13,17 +12,15 @@ inline constexpr const char* kPortsSection = "Ports";
 // What COM port n leads to. The section "Ports" maps it (key "COMn") to a
 // device path, tcp://HOST:PORT or rfc2217://HOST:PORT; without an entry it
 // is the platform's device for COM n.
-struct PortResolution {
-    std::optional<PortTarget> target; // nothing: the port cannot be opened
-    std::string name;                 // "COM3"
-    std::string error;                // why there is no target
-};
-
+//
 // Reads the map as it is now (an entry another program changed since the
 // last open is seen). A present entry that is not a target, or that cannot
 // be read at all, is a port that cannot be opened: nothing else is tried in
 // its place.
 PortResolution resolvePort(int number, const SettingsStore& store);
+
+// The map of `store` as the serial control asks it, at every open.
+PortResolver portMapOf(const SettingsStore& store);
 
 // COM n when the map says nothing: /dev/ttyS<n-1>, on Windows COMn.
 std::string defaultDeviceForPort(int number);

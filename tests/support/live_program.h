@@ -21,7 +21,7 @@ struct LiveProgram {
         store.values["StartUP/BaudRate"] = "192";
     }
     FakeStore store;
-    QtSerialPort port{QtSerialPort::mapOf(store)};
+    QtSerialPort port{portMapOf(store)};
     QtTimer timer1;
     QtTimer timer2;
     QtTimer timer4;

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace orva {
 
-// What a COM port is mapped to in the settings' "Ports" section:
+// What the serial control opens, as a COM port is mapped to it in the
+// settings' "Ports" section (or orva-ctl's --port names it):
 //   a serial device by its path        /dev/ttyUSB0, /dev/serial/by-id/...  (COMn on Windows)
 //   a raw TCP byte stream              tcp://HOST:PORT
 //   a telnet COM-PORT-OPTION port      rfc2217://HOST:PORT
@@ -32,5 +34,13 @@ struct PortTarget {
 // (empty, a relative path, an unknown scheme, a missing or bad host or port,
 // control characters anywhere).
 std::optional<PortTarget> parsePortTarget(std::string_view text);
+
+// What a COM port number leads to, or why it leads nowhere.
+struct PortResolution {
+    std::optional<PortTarget> target; // nothing: the port cannot be opened
+    std::string name;                 // "COM3"
+    std::string error;                // why there is no target
+};
+using PortResolver = std::function<PortResolution(int portNumber)>;
 
 } // namespace orva

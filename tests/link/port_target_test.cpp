@@ -1,4 +1,4 @@
-#include "settings/port_target.h"
+#include "link/port_target.h"
 
 #include <gtest/gtest.h>
 
