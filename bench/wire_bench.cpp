@@ -148,9 +148,9 @@ public:
     void setCaption(std::string_view control, const std::string& text) override
     {
         window.setCaption(control, text);
-        if (control == "Label12" && text == expected && receivedAt == 0)
+        if (control == monitor::kReceivedLine && text == expected && receivedAt == 0)
             receivedAt = nowUs();
-        else if (control == "Label25")
+        else if (control == monitor::kStatus)
             statusAt = nowUs();
     }
     void setControlVisible(std::string_view control, bool on) override

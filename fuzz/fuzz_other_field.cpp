@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i <= size; ++i) {
         if (i == size || data[i] == '\n') {
             dialog.otherFieldChange(text);
-            if (choice.portNumber < 0 || choice.portNumber > 15)
+            if (choice.portNumber < 0 || choice.portNumber > kLastPort)
                 std::abort();
             if (!otherFieldPort(dialog.otherField()) && dialog.otherField() != "0")
                 std::abort();

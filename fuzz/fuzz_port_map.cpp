@@ -2,6 +2,7 @@
 // whatever a person, an editor or another program leaves in ORVA.conf (junk,
 // quotes, NULs, @Variant values) resolves to a target the entry names, or to
 // no port at all; a present entry never falls back to the default device.
+#include "link/serial_port.h"
 #include "settings/port_map.h"
 #include "settings/qt_settings_store.h"
 
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QtSettingsStore store;
     const QSettings raw(configFile, QSettings::IniFormat);
-    for (int n = 1; n <= 15; ++n) {
+    for (int n = kFirstPort; n <= kLastPort; ++n) {
         const PortResolution r = resolvePort(n, store);
         if (r.target.has_value() == !r.error.empty())
             std::abort(); // a target or a reason, never both or neither

@@ -13,7 +13,7 @@ namespace orva::fuzz {
 
 class Port : public SerialPort {
 public:
-    bool setPortNumber(int n) override { number = n; return n >= 1 && n <= 15; }
+    bool setPortNumber(int n) override { number = n; return isUsablePort(n); }
     int portNumber() const override { return number; }
     void setSettings(const std::string&) override {}
     bool open() override { return opened = true; }

@@ -170,7 +170,7 @@ void Program::guardPanel()
 
 void Program::openCommandTable()
 {
-    mainView_.setControlVisible("Frame15", false);
+    mainView_.setControlVisible(kStatusFrame, false);
     link_.replyTimer().setInterval(kDesignReplyMs);
     link_.clearTimer().setInterval(kDesignClearMs);
     if (!reference_) {
@@ -189,7 +189,7 @@ void Program::referenceClosed()
     reference_ = nullptr;
     guardPanel();
     shell_.showMainWindow();
-    mainView_.setControlVisible("Frame15", true);
+    mainView_.setControlVisible(kStatusFrame, true);
     link_.replyTimer().setInterval(kStartReplyMs);
     link_.clearTimer().setInterval(kStartClearMs);
 }

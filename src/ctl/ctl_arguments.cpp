@@ -1,17 +1,31 @@
 #include "ctl/ctl_arguments.h"
 
+#include "link/serial_port.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
 
 namespace orva {
+
+std::string comRange()
+{
+    return "COM" + std::to_string(kFirstPort) + " to COM" + std::to_string(kLastPort);
+}
+
 namespace {
 
-constexpr std::array<OptionSpec, 4> kCommon{{
-    {"port", "COMn|DEVICE|ADDRESS",
-     "The port: COM1 to COM15 (through the settings' map), a device such as /dev/ttyUSB0, or a "
-     "network address tcp://HOST:PORT or rfc2217://HOST:PORT. Default: the port orva-control stored."},
+const std::string& portDescription()
+{
+    static const std::string text =
+        "The port: " + comRange() + " (through the settings' map), a device such as /dev/ttyUSB0, or a "
+        "network address tcp://HOST:PORT or rfc2217://HOST:PORT. Default: the port orva-control stored.";
+    return text;
+}
+
+const std::array<OptionSpec, 4> kCommon{{
+    {"port", "COMn|DEVICE|ADDRESS", portDescription()},
     {"baud", "9600|19200", "The baud rate. Default: the one orva-control stored (19200 when none)."},
     {"timeout", "MS", "How long to wait for a reply, in milliseconds (default 1000, the panel's)."},
     {"json", "", "Print one JSON object instead of text."},
@@ -30,10 +44,12 @@ constexpr std::string_view kCommandsOptions[] = {"grep"};
 std::vector<CommandSpec> buildCommands()
 {
     std::vector<CommandSpec> c;
-    c.push_back({"ports", Verb::Ports, "", "list the serial devices present and the COM1-COM15 map",
+    c.push_back({"ports", Verb::Ports, "",
+                 "list the serial devices present and the COM" + std::to_string(kFirstPort) + "-COM" +
+                     std::to_string(kLastPort) + " map",
                  "List the serial devices present (path, stable /dev/serial/by-id/ name, description, "
-                 "manufacturer, serial number) and what each of COM1 to COM15 maps to in the settings, "
-                 "and whether it exists.",
+                 "manufacturer, serial number) and what each of " + comRange() +
+                     " maps to in the settings, and whether it exists.",
                  {}});
     c.push_back({"map", Verb::Map, "COMn TARGET | COMn --remove",
                  "map COMn to a device or a network address, or remove the mapping",
@@ -242,8 +258,8 @@ std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& w
 
     if (const std::string* port = option("port")) {
         if (const auto n = comNumber(*port)) {
-            if (*n < 1 || *n > 15)
-                return usage("--port " + *port + ": COM ports are COM1 to COM15", cmd);
+            if (*n < kFirstPort || *n > kLastPort)
+                return usage("--port " + *port + ": COM ports are " + comRange(), cmd);
         } else if (!parsePortTarget(*port)) {
             return usage("--port: " + targetHint(*port), cmd);
         }
@@ -299,9 +315,9 @@ std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& w
             return usage("map needs COMn and a TARGET, or COMn --remove", cmd);
         const auto n = comNumber(args[0]);
         if (!n)
-            return usage(quoted(args[0]) + " is not a COM port: COM1 to COM15", cmd);
-        if (*n < 1 || *n > 15)
-            return usage(args[0] + " is out of range: COM1 to COM15", cmd);
+            return usage(quoted(args[0]) + " is not a COM port: " + comRange(), cmd);
+        if (*n < kFirstPort || *n > kLastPort)
+            return usage(args[0] + " is out of range: " + comRange(), cmd);
         r.com = static_cast<int>(*n);
         if (r.remove) {
             if (auto e = noMoreThan(1))

@@ -93,6 +93,8 @@ std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& w
 // "COM3", "com3" -> 3. Nothing when the text is not "COM" and digits; the
 // number as written otherwise (range checks are the caller's).
 std::optional<long> comNumber(std::string_view text);
+// "COM1 to COM15": the COM ports there are.
+std::string comRange();
 
 // The first run of "%" placeholders in a command text, or nothing.
 struct Placeholder {

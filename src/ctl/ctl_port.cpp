@@ -40,7 +40,7 @@ std::variant<ResolvedPort, std::string> resolvePort(const Request& request, cons
                                "--port COMn|DEVICE|ADDRESS");
     }
     if (!isUsablePort(com))
-        return "COM" + std::to_string(com) + " is not one of COM1 to COM15";
+        return "COM" + std::to_string(com) + " is not one of " + comRange();
     port.com = com;
     PortResolution mapped = orva::resolvePort(com, store);
     if (!mapped.target)

@@ -119,7 +119,7 @@ Answer portsAnswer(const std::vector<SerialDevice>& devices, const SettingsStore
     out += "\nCOM ports (the map in " + std::string(settingsFile) + ")";
     out += isUsablePort(stored) ? "; * the stored port, " + std::to_string(baud) + " baud:\n" : ":\n";
     JsonValue::Array jsonMap;
-    for (int n = 1; n <= 15; ++n) {
+    for (int n = kFirstPort; n <= kLastPort; ++n) {
         const std::string key = "COM" + std::to_string(n);
         const std::optional<std::string> entry = storedMapping(store, key);
         const bool mapped = entry.has_value();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/monitor_controls.h"
 #include "link/render.h"
 #include "link/reopen.h"
 #include "link/serial_port.h"
@@ -11,18 +12,6 @@
 #include <string>
 
 namespace orva {
-
-// Names of the line-monitor controls the link writes.
-namespace monitor {
-inline constexpr std::string_view kSentLine = "Label11";
-inline constexpr std::string_view kReceivedLine = "Label12";
-inline constexpr std::string_view kStatus = "Label25";
-inline constexpr std::string_view kCrLegend = "Label28";
-inline constexpr std::string_view kSpaceLegend = "Label27";
-// Why the last frame did not go out, or that the port was lost; empty while
-// all is well. Shown in the part of the window that is always visible.
-inline constexpr std::string_view kNotice = "LinkNotice";
-} // namespace monitor
 
 inline constexpr int kModeSend = 1;
 inline constexpr int kModeReceived = 2;

@@ -98,7 +98,7 @@ void QtSerialPort::setTarget(std::optional<PortTarget> target)
 
 bool QtSerialPort::setPortNumber(int number)
 {
-    if (isOpen() || opening_ || number < 1 || number > 15) {
+    if (isOpen() || opening_ || !isUsablePort(number)) {
         error_ = "port number " + std::to_string(number) + " refused";
         return false;
     }

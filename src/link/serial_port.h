@@ -8,6 +8,11 @@ namespace orva {
 // Receive event code: characters are waiting.
 inline constexpr int kCommEventReceive = 2;
 
+// The COM ports there are: COM1 to COM15 (port number 0 is none chosen).
+inline constexpr int kFirstPort = 1;
+inline constexpr int kLastPort = 15;
+constexpr bool isUsablePort(int n) { return n >= kFirstPort && n <= kLastPort; }
+
 // What the port tells its owner, on the event thread.
 class SerialListener {
 public:

@@ -1,5 +1,7 @@
 #include "panel/panel_table.h"
 
+#include "link/monitor_controls.h"
+
 #include <algorithm>
 #include <array>
 
@@ -137,7 +139,7 @@ constexpr std::array kGroups = {
     PanelGroup{"Frame14", "Volume", "", {2910, 2400, 1260, 1065}, 900, false,
                "Label18", "", {3015, 2445, 1050, 225}, {}},
     // The status frame: "Status" and the status label.
-    PanelGroup{"Frame15", "", "", {120, 6840, 6165, 690}, 0, false, "", "", {}, {}},
+    PanelGroup{kStatusFrame, "", "", {120, 6840, 6165, 690}, 0, false, "", "", {}, {}},
     PanelGroup{"Frame16", "Bright", "", {4260, 2400, 1260, 1065}, 900, false,
                "Label19", "", {4365, 2445, 1050, 225}, {}},
     PanelGroup{"Frame17", "D.Zoom", "", {5610, 2400, 1260, 1065}, 900, false,
@@ -153,18 +155,18 @@ constexpr std::array kGroups = {
 constexpr std::array kLabels = {
     // Why a frame did not go out, or that the port was lost: between
     // "R/C Key Off" and "END", where the collapsed window still shows it.
-    PanelLabel{"LinkNotice", "", {2910, 4620, 5265, 600}, 900},
+    PanelLabel{monitor::kNotice, "", {2910, 4620, 5265, 600}, 900},
     // The line monitor.
-    PanelLabel{"Label9", "TxD", {240, 5490, 540, 345}, 975},
-    PanelLabel{"Label11", "", {855, 5490, 7200, 345}, 1200},
-    PanelLabel{"Label10", "RxD", {240, 5910, 540, 345}, 975},
-    PanelLabel{"Label12", "", {855, 5910, 7200, 345}, 1200},
+    PanelLabel{kSentCaption, "TxD", {240, 5490, 540, 345}, 975},
+    PanelLabel{monitor::kSentLine, "", {855, 5490, 7200, 345}, 1200},
+    PanelLabel{kReceivedCaption, "RxD", {240, 5910, 540, 345}, 975},
+    PanelLabel{monitor::kReceivedLine, "", {855, 5910, 7200, 345}, 1200},
     // The legends, side by side below the monitor.
-    PanelLabel{"Label28", "[CR] :Carriage Return Code (0x0D)", {240, 6405, 3300, 240}, 975},
-    PanelLabel{"Label27", "_ :Space Code (0x20)", {3660, 6405, 2100, 240}, 975},
+    PanelLabel{monitor::kCrLegend, "[CR] :Carriage Return Code (0x0D)", {240, 6405, 3300, 240}, 975},
+    PanelLabel{monitor::kSpaceLegend, "_ :Space Code (0x20)", {3660, 6405, 2100, 240}, 975},
     // The status frame.
-    PanelLabel{"Label26", "Status", {240, 7005, 720, 360}, 975},
-    PanelLabel{"Label25", "", {1020, 7005, 5145, 360}, 1050},
+    PanelLabel{kStatusCaption, "Status", {240, 7005, 720, 360}, 975},
+    PanelLabel{monitor::kStatus, "", {1020, 7005, 5145, 360}, 1050},
 };
 
 } // namespace

@@ -73,6 +73,14 @@ const PanelButton* findPanelButton(std::string_view name);
 // The hold button with that repeat code, or nullptr.
 const PanelButton* findRepeatButton(int repeatCode);
 
+// The status frame: "Status" and the status label, hidden while the command
+// list is open.
+inline constexpr std::string_view kStatusFrame = "Frame15";
+// The captions beside the monitor lines and the status label.
+inline constexpr std::string_view kSentCaption = "Label9";     // "TxD"
+inline constexpr std::string_view kReceivedCaption = "Label10"; // "RxD"
+inline constexpr std::string_view kStatusCaption = "Label26";  // "Status"
+
 // Client area of the window, and the heights (outer, title and border
 // included) it switches between.
 inline constexpr int kClientWidth = 10185;

@@ -378,7 +378,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
             label->setAccessibleDescription("Status: the reply in words");
     }
     auto label = [this](std::string_view name) { return static_cast<QLabel*>(control(name)); };
-    for (std::string_view caption : {"Label9", "Label10", "Label26"})
+    for (std::string_view caption : {kSentCaption, kReceivedCaption, kStatusCaption})
         label(caption)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (std::string_view line : {monitor::kSentLine, monitor::kReceivedLine})
         setWhiteBackground(label(line));

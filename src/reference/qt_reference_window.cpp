@@ -19,11 +19,10 @@ namespace {
 
 constexpr int kClientWidth = 10005;
 
-QComboBox* makeList(QWidget* parent, const char* name, int width,
-                    std::span<const std::string_view> entries)
+QComboBox* makeList(QWidget* parent, int list, int width, std::span<const std::string_view> entries)
 {
     auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
+    combo->setObjectName(latin1(ReferenceWindow::listName(list)));
     combo->setGeometry(twipsRect(120, 1560, width, 300));
     combo->setMaxVisibleItems(20);
     // The entries keep their tab characters; the list draws them at tab
@@ -49,34 +48,35 @@ QtReferenceWindow::QtReferenceWindow(std::unique_ptr<ReferenceWindow> window, QW
     setFixedWidth(kClientWidth / kTwipsPerPixel);
     applyOuterHeight();
 
-    auto* basic = makeList(this, "Combo1", 5055, basicCatalogue());
+    namespace names = command_list;
+    auto* basic = makeList(this, ReferenceWindow::kBasic, 5055, basicCatalogue());
     auto* send = new QPushButton("SEND", this);
-    send->setObjectName("Command1");
+    send->setObjectName(latin1(names::kSend));
     send->setGeometry(twipsRect(9000, 680, 855, 375));
     auto* closeButton = new QPushButton("CLOSE", this);
-    closeButton->setObjectName("Command2");
+    closeButton->setObjectName(latin1(names::kClose));
     closeButton->setGeometry(twipsRect(9000, 1320, 855, 375));
     auto* showBasic = new QPushButton("Basic Command List", this);
-    showBasic->setObjectName("Command3");
+    showBasic->setObjectName(latin1(names::kShowBasic));
     showBasic->setGeometry(twipsRect(120, 120, 2415, 375));
     edit_ = new QLineEdit(this);
-    edit_->setObjectName("Text1");
+    edit_->setObjectName(latin1(names::kEditBox));
     edit_->setGeometry(twipsRect(120, 720, 8655, 300));
     edit_->setAccessibleName("Command to send");
     auto* showSet = new QPushButton("Expand Command List", this);
-    showSet->setObjectName("Command4");
+    showSet->setObjectName(latin1(names::kShowExpandedSet));
     showSet->setGeometry(twipsRect(2760, 120, 2655, 375));
     auto* showRead = new QPushButton("Expand Read Command List", this);
-    showRead->setObjectName("Command5");
+    showRead->setObjectName(latin1(names::kShowExpandedRead));
     showRead->setGeometry(twipsRect(5760, 120, 3015, 375));
-    auto* set = makeList(this, "Combo2", 8655, expandedSetCatalogue());
-    auto* read = makeList(this, "Combo3", 8655, expandedReadCatalogue());
+    auto* set = makeList(this, ReferenceWindow::kExpandedSet, 8655, expandedSetCatalogue());
+    auto* read = makeList(this, ReferenceWindow::kExpandedRead, 8655, expandedReadCatalogue());
 
     auto* crHint = new QLabel("[CR] :Carriage Return Code (0x0D)", this);
-    crHint->setObjectName("Label2");
+    crHint->setObjectName(latin1(names::kCrHint));
     crHint->setGeometry(twipsRect(240, 1200, 3975, 300));
     auto* parameterHint = new QLabel("% :Parameter (0-9).", this);
-    parameterHint->setObjectName("Label1");
+    parameterHint->setObjectName(latin1(names::kParameterHint));
     parameterHint->setGeometry(twipsRect(4560, 1200, 2895, 300));
     for (QLabel* l : {crHint, parameterHint}) {
         QPalette p = l->palette();
@@ -129,7 +129,7 @@ QWidget* QtReferenceWindow::control(std::string_view name) const
 
 void QtReferenceWindow::setCaption(std::string_view name, const std::string& text)
 {
-    if (name == "Text1") {
+    if (name == command_list::kEditBox) {
         const QSignalBlocker block(edit_);
         edit_->setText(latin1(text));
     } else if (auto* label = qobject_cast<QLabel*>(control(name))) {

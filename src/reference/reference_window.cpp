@@ -7,10 +7,9 @@
 namespace orva {
 namespace {
 
-constexpr std::array<std::string_view, 4> kListNames{"", "Combo1", "Combo2", "Combo3"};
-constexpr std::string_view kEditBox = "Text1";
-constexpr std::string_view kCrHint = "Label2";
-constexpr std::string_view kParameterHint = "Label1";
+using command_list::kCrHint;
+using command_list::kEditBox;
+using command_list::kParameterHint;
 
 std::span<const std::string_view> catalogueOf(int list)
 {
@@ -30,6 +29,18 @@ bool validList(int list)
 }
 
 } // namespace
+
+std::string_view ReferenceWindow::listName(int list)
+{
+    switch (list) {
+    case kBasic:
+        return command_list::kBasicList;
+    case kExpandedSet:
+        return command_list::kExpandedSetList;
+    default:
+        return command_list::kExpandedReadList;
+    }
+}
 
 std::string_view commandTextOf(std::string_view entry)
 {
@@ -51,15 +62,15 @@ void ReferenceWindow::load()
     derive(catalogueOf(kBasic)[0]);
     if (view_) {
         for (int list = kBasic; list <= kExpandedRead; ++list)
-            view_->setTop(kListNames[static_cast<std::size_t>(list)], kListTop);
-        view_->setFocus(kListNames[kBasic]);
+            view_->setTop(listName(list), kListTop);
+        view_->setFocus(listName(kBasic));
     }
 }
 
 void ReferenceWindow::select(int list, int index)
 {
     if (view_)
-        view_->setCurrentIndex(kListNames[static_cast<std::size_t>(list)], index);
+        view_->setCurrentIndex(listName(list), index);
     pick(list, index);
 }
 
@@ -176,7 +187,7 @@ void ReferenceWindow::finish()
 void ReferenceWindow::showList(int list, bool on)
 {
     if (view_)
-        view_->setControlVisible(kListNames[static_cast<std::size_t>(list)], on);
+        view_->setControlVisible(listName(list), on);
 }
 
 void ReferenceWindow::setCrHint(bool on)

@@ -10,10 +10,26 @@
 
 namespace orva {
 
+// The command list window's controls, by the object names its view gives
+// them.
+namespace command_list {
+inline constexpr std::string_view kBasicList = "Combo1";
+inline constexpr std::string_view kExpandedSetList = "Combo2";
+inline constexpr std::string_view kExpandedReadList = "Combo3";
+inline constexpr std::string_view kEditBox = "Text1";
+inline constexpr std::string_view kCrHint = "Label2";
+inline constexpr std::string_view kParameterHint = "Label1";
+inline constexpr std::string_view kSend = "Command1";
+inline constexpr std::string_view kClose = "Command2";
+inline constexpr std::string_view kShowBasic = "Command3";
+inline constexpr std::string_view kShowExpandedSet = "Command4";
+inline constexpr std::string_view kShowExpandedRead = "Command5";
+} // namespace command_list
+
 // The command list window as its behaviour sees it.
 class ReferenceView : public View {
 public:
-    // Selects entry `index` of list `list` ("Combo1".."Combo3").
+    // Selects entry `index` of the list of that name (ReferenceWindow::listName).
     virtual void setCurrentIndex(std::string_view list, int index) = 0;
     virtual void setFocus(std::string_view control) = 0;
     virtual void setOuterHeight(int twips) = 0;
@@ -40,6 +56,9 @@ public:
     static constexpr int kListTop = 1560;
 
     explicit ReferenceWindow(Link& link);
+
+    // The control that shows list kBasic, kExpandedSet or kExpandedRead.
+    static std::string_view listName(int list);
 
     void attach(ReferenceView& view) { view_ = &view; }
     // Runs once the window is gone (CLOSE, or its title-bar close box).

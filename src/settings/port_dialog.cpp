@@ -1,17 +1,42 @@
 #include "settings/port_dialog.h"
 
 #include <string_view>
+#include <utility>
 
 namespace orva {
 namespace {
 
-constexpr std::array<std::string_view, 8> kOptionNames{
+constexpr std::array<std::string_view, PortDialog::kOptions + 1> kOptionNames{
     "", "Option1", "Option2", "Option3", "Option4", "Option5", "Option6", "Option7"};
-constexpr std::string_view kOtherField = "Text1";
+using port_dialog::kOtherField;
 
-bool isBaudOption(int option) { return option == 1 || option == 2; }
+bool isBaudOption(int option)
+{
+    return option == PortDialog::kOption9600 || option == PortDialog::kOption19200;
+}
+
+bool isOption(int option)
+{
+    return option >= 1 && option <= PortDialog::kOptions;
+}
+
+// The options that exclude each other with `option`: its group.
+std::pair<int, int> groupOf(int option)
+{
+    if (isBaudOption(option))
+        return {PortDialog::kOption9600, PortDialog::kOption19200};
+    return {PortDialog::kOptionCom1, PortDialog::kOptionCom5};
+}
+
+// Option3 is COM1.
+constexpr int kComOffset = PortDialog::kOptionCom1 - 1;
 
 } // namespace
+
+std::string_view PortDialog::optionName(int option)
+{
+    return isOption(option) ? kOptionNames[static_cast<std::size_t>(option)] : std::string_view();
+}
 
 PortDialog::PortDialog(PortChoice& choice, SerialPort& port, SettingsStore& store,
                        PortDialogHost& host)
@@ -21,8 +46,9 @@ PortDialog::PortDialog(PortChoice& choice, SerialPort& port, SettingsStore& stor
 
 void PortDialog::load()
 {
-    if (choice_.portNumber >= 1 && choice_.portNumber <= 5)
-        select(choice_.portNumber + 2);
+    const int option = choice_.portNumber + kComOffset;
+    if (option >= kOptionCom1 && option <= kOptionCom5)
+        select(option);
     applyBaudOption();
     if (view_)
         view_->selectText(kOtherField, 0, 1);
@@ -32,26 +58,25 @@ void PortDialog::applyBaudOption()
 {
     if (choice_.baudCode == kBaud9600) {
         port_.setSettings(lineSettings(kBaud9600));
-        select(1);
+        select(kOption9600);
     } else {
         port_.setSettings(lineSettings(kBaud19200));
-        select(2);
+        select(kOption19200);
         choice_.baudCode = kBaud19200;
     }
 }
 
 void PortDialog::select(int option)
 {
-    if (!open_ || option < 1 || option > 7)
+    if (!open_ || !isOption(option))
         return;
-    const int first = isBaudOption(option) ? 1 : 3;
-    const int last = isBaudOption(option) ? 2 : 7;
+    const auto [first, last] = groupOf(option);
     for (int o = first; o <= last; ++o) {
         const bool on = (o == option);
         if (checked_[static_cast<std::size_t>(o)] != on) {
             checked_[static_cast<std::size_t>(o)] = on;
             if (view_)
-                view_->setChecked(kOptionNames[static_cast<std::size_t>(o)], on);
+                view_->setChecked(optionName(o), on);
         }
     }
     optionClick(option);
@@ -59,21 +84,20 @@ void PortDialog::select(int option)
 
 void PortDialog::optionClick(int option)
 {
-    if (!open_ || option < 1 || option > 7)
+    if (!open_ || !isOption(option))
         return;
     // The operator's click checks the option in the window; keep the model
     // in step without raising the handler twice.
-    const int first = isBaudOption(option) ? 1 : 3;
-    const int last = isBaudOption(option) ? 2 : 7;
+    const auto [first, last] = groupOf(option);
     for (int o = first; o <= last; ++o)
         checked_[static_cast<std::size_t>(o)] = (o == option);
 
-    if (option == 1)
+    if (option == kOption9600)
         choice_.baudCode = kBaud9600;
-    else if (option == 2)
+    else if (option == kOption19200)
         choice_.baudCode = kBaud19200;
     else
-        choice_.portNumber = static_cast<std::int16_t>(option - 2);
+        choice_.portNumber = static_cast<std::int16_t>(option - kComOffset);
 }
 
 void PortDialog::setOtherField(const std::string& text)
@@ -95,7 +119,7 @@ void PortDialog::otherFieldChange(const std::string& text)
         choice_.portNumber = *port;
         return;
     }
-    // Not a port from 1 to 15: back to "0", the port number unchanged.
+    // Not a usable port: back to "0", the port number unchanged.
     setOtherField("0");
 }
 
@@ -123,7 +147,7 @@ void PortDialog::cancel()
     if (!open_)
         return;
     choice_.portNumber = choice_.previousPortNumber;
-    if (choice_.portNumber >= 1 && choice_.portNumber <= 15) {
+    if (isUsablePort(choice_.portNumber)) {
         choice_.baudCode = choice_.previousBaudCode;
         applyBaudOption();
         if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {

@@ -10,8 +10,19 @@
 
 namespace orva {
 
-// The port dialog's window: option buttons Option1..Option7 (checked or
-// not), the OTHER field Text1, the warning box and closing.
+// The port dialog's controls, by the object names its view gives them; the
+// option buttons are PortDialog::optionName(1..7).
+namespace port_dialog {
+inline constexpr std::string_view kBaudFrame = "Frame1";
+inline constexpr std::string_view kPortFrame = "Frame2";
+inline constexpr std::string_view kOtherField = "Text1";
+inline constexpr std::string_view kOtherLabel = "Label1";
+inline constexpr std::string_view kOk = "Command1";
+inline constexpr std::string_view kCancel = "Command2";
+} // namespace port_dialog
+
+// The port dialog's window: option buttons (checked or not), the OTHER
+// field, the warning box and closing.
 class PortDialogView : public View {
 public:
     virtual void setChecked(std::string_view option, bool checked) = 0;
@@ -48,6 +59,15 @@ public:
     static constexpr const char* kWarningText = "Retry Comport";
     static constexpr const char* kWarningTitle = "Error";
 
+    // The option buttons, by number: the two baud rates, then COM1 to COM5.
+    static constexpr int kOption9600 = 1;
+    static constexpr int kOption19200 = 2;
+    static constexpr int kOptionCom1 = 3;
+    static constexpr int kOptionCom5 = 7;
+    static constexpr int kOptions = 7;
+    // "Option1" .. "Option7".
+    static std::string_view optionName(int option);
+
     PortDialog(PortChoice& choice, SerialPort& port, SettingsStore& store, PortDialogHost& host);
 
     void attach(PortDialogView& view) { view_ = &view; }
@@ -83,7 +103,7 @@ private:
     PortDialogHost& host_;
     PortDialogView* view_ = nullptr;
 
-    std::array<bool, 8> checked_{}; // index 1..7
+    std::array<bool, kOptions + 1> checked_{}; // index 1..kOptions
     std::string otherField_ = "0";
     bool open_ = true;
 };

@@ -12,9 +12,10 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include <vector>
+
 namespace orva {
 namespace {
-
 
 // A frame's title stands above its border here, not on it: frames start
 // this much higher, and what they hold this much lower, so the title does
@@ -42,16 +43,17 @@ QtPortDialog::QtPortDialog(std::unique_ptr<PortDialog> dialog, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(3105 / kTwipsPerPixel, 4005 / kTwipsPerPixel);
 
+    namespace names = port_dialog;
     auto* baud = new QGroupBox("Baud Rate", this);
-    baud->setObjectName("Frame1");
+    baud->setObjectName(latin1(names::kBaudFrame));
     baud->setGeometry(frameRect(360, 240, 2415, 615));
     auto* port = new QGroupBox("Com Port", this);
-    port->setObjectName("Frame2");
+    port->setObjectName(latin1(names::kPortFrame));
     port->setGeometry(frameRect(360, 1200, 1455, 2535));
 
     // The OTHER field comes first in the tab order, so it has the focus.
     other_ = new QLineEdit("0", port);
-    other_->setObjectName("Text1");
+    other_->setObjectName(latin1(names::kOtherField));
     other_->setGeometry(inFrame(180, 2040, 375, 270));
     // Every change of the text counts: typed, pasted, or set through the
     // accessibility interface. The dialog's own changes come with the
@@ -60,52 +62,55 @@ QtPortDialog::QtPortDialog(std::unique_ptr<PortDialog> dialog, QWidget* parent)
             [this](const QString& text) { dialog_->otherFieldChange(toLatin1(text)); });
 
     struct OptionRow {
-        const char* name;
+        int number;
         const char* caption;
         QWidget* container;
         QRect geometry;
-        int number;
     };
+    const int com1 = PortDialog::kOptionCom1;
     const OptionRow rows[] = {
-        {"Option1", "9600", baud, inFrame(120, 180, 1575, 375), 1},
-        {"Option2", "19200", baud, inFrame(1320, 240, 975, 255), 2},
-        {"Option3", "COM1", port, inFrame(180, 180, 1155, 315), 3},
-        {"Option4", "COM2", port, inFrame(180, 540, 1095, 255), 4},
-        {"Option5", "COM3", port, inFrame(180, 900, 975, 255), 5},
-        {"Option6", "COM4", port, inFrame(180, 1260, 1215, 255), 6},
-        {"Option7", "COM5", port, inFrame(180, 1620, 1335, 255), 7},
+        {PortDialog::kOption9600, "9600", baud, inFrame(120, 180, 1575, 375)},
+        {PortDialog::kOption19200, "19200", baud, inFrame(1320, 240, 975, 255)},
+        {com1, "COM1", port, inFrame(180, 180, 1155, 315)},
+        {com1 + 1, "COM2", port, inFrame(180, 540, 1095, 255)},
+        {com1 + 2, "COM3", port, inFrame(180, 900, 975, 255)},
+        {com1 + 3, "COM4", port, inFrame(180, 1260, 1215, 255)},
+        {com1 + 4, "COM5", port, inFrame(180, 1620, 1335, 255)},
     };
+    static_assert(PortDialog::kOptionCom1 + 4 == PortDialog::kOptionCom5);
     for (const OptionRow& r : rows) {
         auto* b = new QRadioButton(r.caption, r.container);
-        b->setObjectName(r.name);
+        b->setObjectName(latin1(PortDialog::optionName(r.number)));
         b->setGeometry(r.geometry);
         const int number = r.number;
         connect(b, &QRadioButton::clicked, this, [this, number] { dialog_->optionClick(number); });
     }
 
     auto* otherLabel = new QLabel("OTHER", port);
-    otherLabel->setObjectName("Label1");
+    otherLabel->setObjectName(latin1(names::kOtherLabel));
     otherLabel->setGeometry(inFrame(600, 2100, 615, 255));
     otherLabel->setBuddy(other_); // a screen reader names the field "OTHER"
 
     auto* ok = new QPushButton("OK", this);
-    ok->setObjectName("Command1");
+    ok->setObjectName(latin1(names::kOk));
     ok->setGeometry(twipsRect(2040, 1320, 735, 615));
     ok->setAutoDefault(false);
     clickOnSpaceAndReturn(ok);
     connect(ok, &QPushButton::clicked, this, [this] { dialog_->ok(); });
     auto* cancel = new QPushButton("Cancel", this);
-    cancel->setObjectName("Command2");
+    cancel->setObjectName(latin1(names::kCancel));
     cancel->setGeometry(twipsRect(2040, 2160, 735, 615));
     cancel->setAutoDefault(false);
     clickOnSpaceAndReturn(cancel);
     connect(cancel, &QPushButton::clicked, this, [this] { dialog_->cancel(); });
 
     // Tab order: OTHER, 9600, 19200, COM1..COM5, OK, Cancel.
-    QWidget* order[] = {other_, option("Option1"), option("Option2"), option("Option3"),
-                        option("Option4"), option("Option5"), option("Option6"),
-                        option("Option7"), ok, cancel};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+    std::vector<QWidget*> order{other_};
+    for (int n = 1; n <= PortDialog::kOptions; ++n)
+        order.push_back(option(PortDialog::optionName(n)));
+    order.push_back(ok);
+    order.push_back(cancel);
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
     other_->setFocus();
 }
@@ -125,7 +130,7 @@ QRadioButton* QtPortDialog::option(std::string_view name) const
 
 void QtPortDialog::setCaption(std::string_view control, const std::string& text)
 {
-    if (control == "Text1") {
+    if (control == port_dialog::kOtherField) {
         const QSignalBlocker block(other_);
         other_->setText(latin1(text));
     }
@@ -156,7 +161,7 @@ void QtPortDialog::setChecked(std::string_view name, bool checked)
 
 void QtPortDialog::selectText(std::string_view field, int start, int length)
 {
-    if (field == "Text1") {
+    if (field == port_dialog::kOtherField) {
         other_->setFocus();
         other_->setSelection(start, length);
     }

@@ -115,7 +115,7 @@ std::uint8_t storedBaudCode(const SettingsStore& store)
 
 std::optional<std::int16_t> otherFieldPort(std::string_view text)
 {
-    const auto n = roundedWhole(leadingNumber(text), 1, 15);
+    const auto n = roundedWhole(leadingNumber(text), kFirstPort, kLastPort);
     if (!n)
         return std::nullopt;
     return static_cast<std::int16_t>(*n);

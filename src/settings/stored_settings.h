@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/serial_port.h"
 #include "settings/settings_store.h"
 
 #include <cstdint>
@@ -12,8 +13,6 @@ namespace orva {
 inline constexpr std::uint8_t kBaud9600 = 96;
 inline constexpr std::uint8_t kBaud19200 = 192;
 
-constexpr bool isUsablePort(int n) { return n >= 1 && n <= 15; }
-
 // The stored record: section "StartUP", keys "ComPort" and "BaudRate".
 inline constexpr const char* kStartUpSection = "StartUP";
 inline constexpr const char* kComPortKey = "ComPort";
@@ -24,7 +23,7 @@ inline constexpr const char* kBaudRateAbsent = "DATAb";
 // The program-wide port values shared by start-up, the port dialog and the
 // COM button.
 struct PortChoice {
-    std::int16_t portNumber = 0; // 1..15 usable, 0 = none chosen
+    std::int16_t portNumber = 0; // usable: isUsablePort; 0 = none chosen
     std::uint8_t baudCode = 0;   // 96 = 9600 baud, 192 = 19200 baud
     std::int16_t previousPortNumber = 0;
     std::uint8_t previousBaudCode = 0;
@@ -44,12 +43,12 @@ double leadingNumber(std::string_view text);
 std::optional<long> roundedWhole(double value, long min, long max);
 
 // Start-up's reading of the record: the stored port number as a 16-bit whole
-// number (0 when it does not fit); only 1 to 15 are usable.
+// number (0 when it does not fit); only isUsablePort ones are usable.
 std::int16_t storedPortNumber(const SettingsStore& store);
 // 96 when the stored text reads as 96; 192 for everything else.
 std::uint8_t storedBaudCode(const SettingsStore& store);
 
-// The OTHER field of the port dialog: a port number from 1 to 15, or nothing.
+// The OTHER field of the port dialog: a usable port number, or nothing.
 std::optional<std::int16_t> otherFieldPort(std::string_view text);
 
 void storePortChoice(SettingsStore& store, std::int16_t portNumber, std::uint8_t baudCode);

@@ -4,7 +4,7 @@ namespace orva::test {
 
 bool FakePort::setPortNumber(int n)
 {
-    if (open_ || n < 1 || n > 15) {
+    if (open_ || !isUsablePort(n)) {
         error_ = "port number refused";
         return false;
     }
