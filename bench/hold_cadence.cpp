@@ -80,7 +80,7 @@ public:
             return "192";
         return fallback;
     }
-    void write(const std::string&, const std::string&, const std::string&) override {}
+    orva::StoreOutcome write(const std::string&, const Entries&) override { return {}; }
 };
 
 struct Figures {

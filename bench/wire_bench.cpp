@@ -128,9 +128,11 @@ public:
         auto it = values.find(section + "/" + key);
         return it == values.end() ? fallback : it->second;
     }
-    void write(const std::string& section, const std::string& key, const std::string& value) override
+    StoreOutcome write(const std::string& section, const Entries& entries) override
     {
-        values[section + "/" + key] = value;
+        for (const auto& [key, value] : entries)
+            values[section + "/" + key] = value;
+        return {};
     }
     std::map<std::string, std::string> values;
 };

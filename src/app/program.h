@@ -84,6 +84,7 @@ public:
     // PortDialogHost
     void showMainWindow() override;
     void portOpened() override;
+    void choiceStored(const StoreOutcome& outcome) override;
     void portDialogClosed() override;
 
     // The reference window's CLOSE, and closing it by its title bar.

@@ -32,7 +32,7 @@ void Link::hyouji(const std::string& text, int mode)
                           : "Not sent: the port was lost (" + lostReason_ + "). Press COM to reopen it.");
         } else if (!port_.write(text)) {
             setNotice("Not sent: " + port_.errorText());
-        } else if (!notice_.empty()) {
+        } else {
             setNotice({});
         }
         setReceived({});
@@ -160,9 +160,22 @@ void Link::setStatus(std::string text)
 
 void Link::setNotice(std::string text)
 {
-    if (text == notice_)
+    problem_ = std::move(text);
+    showNotice();
+}
+
+void Link::setStandingNotice(std::string text)
+{
+    standing_ = std::move(text);
+    showNotice();
+}
+
+void Link::showNotice()
+{
+    const std::string& shown = problem_.empty() ? standing_ : problem_;
+    if (shown == notice_)
         return;
-    notice_ = std::move(text);
+    notice_ = shown;
     view_.setCaption(monitor::kNotice, notice_);
 }
 

@@ -67,6 +67,9 @@ public:
     void clearBuffer();
     // The port is usable again (opened by start-up or the port dialog).
     void portOpened();
+    // A notice that stands while nothing more pressing is said (a port
+    // choice that could not be stored); empty to withdraw it.
+    void setStandingNotice(std::string text);
 
     Timer& replyTimer() { return replyTimer_; }
     Timer& clearTimer() { return clearTimer_; }
@@ -86,7 +89,8 @@ private:
     void setSent(std::string text);
     void setReceived(std::string text);
     void setStatus(std::string text);
-    void setNotice(std::string text);
+    void setNotice(std::string text); // what went wrong just now; empty when all went well
+    void showNotice();
     void showLegends(const RenderedLine& r);
     void hideLegends();
     void showReceivedBuffer();
@@ -105,7 +109,9 @@ private:
     std::string sentLine_;
     std::string receivedLine_;
     std::string status_;
-    std::string notice_;
+    std::string notice_;   // as shown: the problem, else the standing notice
+    std::string problem_;
+    std::string standing_;
     std::string lostReason_; // why the port went, until it opens again
     bool crLegend_ = false;
     bool spaceLegend_ = false;

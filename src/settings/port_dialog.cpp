@@ -108,9 +108,10 @@ void PortDialog::ok()
         warn();
         return;
     }
-    storePortChoice(store_, choice_.portNumber, choice_.baudCode);
+    const StoreOutcome stored = storePortChoice(store_, choice_.portNumber, choice_.baudCode);
     PortDialogHost& host = host_; // finish() may end this object
     host.portOpened();
+    host.choiceStored(stored);
     finish();
     host.showMainWindow();
 }

@@ -29,6 +29,9 @@ public:
     virtual void showMainWindow() = 0;
     // The port opened (by OK or by Cancel's return to the previous port).
     virtual void portOpened() = 0;
+    // OK stored the choice, or says why it could not (the port is open
+    // either way).
+    virtual void choiceStored(const StoreOutcome& outcome) = 0;
     // The dialog is gone (OK or Cancel succeeded, or it was closed through
     // the window system); the host may drop it.
     virtual void portDialogClosed() = 0;

@@ -66,10 +66,14 @@ std::string FakeStore::read(const std::string& section, const std::string& key,
     return it == values.end() ? fallback : it->second;
 }
 
-void FakeStore::write(const std::string& section, const std::string& key, const std::string& value)
+StoreOutcome FakeStore::write(const std::string& section, const Entries& entries)
 {
-    values[section + "/" + key] = value;
     ++writes;
+    if (!refusal.stored())
+        return refusal;
+    for (const auto& [key, value] : entries)
+        values[section + "/" + key] = value;
+    return {StoreOutcome::Problem::None, "memory", {}};
 }
 
 void Rig::storeSettings(const std::string& comPort, const std::string& baud)

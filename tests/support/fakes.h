@@ -55,9 +55,11 @@ class FakeStore : public SettingsStore {
 public:
     std::string read(const std::string& section, const std::string& key,
                      const std::string& fallback) const override;
-    void write(const std::string& section, const std::string& key, const std::string& value) override;
+    StoreOutcome write(const std::string& section, const Entries& entries) override;
     std::map<std::string, std::string> values; // "Section/Key"
     int writes = 0;
+    // When its problem is set, every write is refused with it.
+    StoreOutcome refusal;
 };
 
 // Records captions and visibility by control name.

@@ -20,6 +20,7 @@ class NullHost : public PortDialogHost {
 public:
     void showMainWindow() override { ++shown; }
     void portOpened() override {}
+    void choiceStored(const StoreOutcome&) override {}
     void portDialogClosed() override { ++closed; }
     int shown = 0;
     int closed = 0;

@@ -58,7 +58,7 @@ public:
     {
         return fallback;
     }
-    void write(const std::string&, const std::string&, const std::string&) override {}
+    orva::StoreOutcome write(const std::string&, const Entries&) override { return {}; }
 };
 
 bool save(QWidget& w, const QString& path)

@@ -1,0 +1,146 @@
+#include "settings/qt_settings_store.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryFile>
+#include <QVariant>
+
+namespace orva {
+namespace {
+
+QString path(const std::string& section, const std::string& key)
+{
+    return QString::fromStdString(section + "/" + key);
+}
+
+// "Ports/COM1" as the file shows it: "[Ports] COM1".
+std::string shownKey(const QString& key)
+{
+    const qsizetype slash = key.indexOf('/');
+    if (slash < 0)
+        return key.toStdString();
+    return "[" + key.left(slash).toStdString() + "] " + key.mid(slash + 1).toStdString();
+}
+
+// Why a file that the library would not write could not be written.
+void classifyRefusal(const QString& fileName, StoreOutcome& out)
+{
+#ifdef Q_OS_WIN
+    (void)fileName;
+    out.problem = StoreOutcome::Problem::Failed;
+#else
+    const QFileInfo file(fileName);
+    const QFileInfo folder(file.absolutePath());
+    out.detail.clear();
+    if (file.exists() && !file.isFile()) {
+        out.problem = StoreOutcome::Problem::NotAFile;
+    } else if (file.exists() && !file.isWritable()) {
+        out.problem = StoreOutcome::Problem::ReadOnlyFile;
+    } else if (!folder.exists() || !folder.isDir()) {
+        out.problem = StoreOutcome::Problem::NoFolder;
+        out.detail = folder.filePath().toStdString();
+    } else if (!folder.isWritable()) {
+        // The library replaces the file through a new one beside it.
+        out.problem = StoreOutcome::Problem::ReadOnlyFolder;
+        out.detail = folder.filePath().toStdString();
+    } else {
+        out.problem = StoreOutcome::Problem::Failed;
+    }
+#endif
+}
+
+// What the library makes of the file as it stands now. Its reading of a file
+// is shared by every settings object of that file in the program, and so is
+// its verdict on it: a copy under a name of its own is read afresh.
+std::string unreadableNow(const QString& fileName)
+{
+#ifdef Q_OS_WIN
+    (void)fileName;
+    return {};
+#else
+    if (!QFileInfo(fileName).isFile())
+        return {}; // nothing there to lose
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return "it cannot be read";
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(file.readAll()) < 0 || !copy.flush())
+        return "it could not be read to check it";
+    QSettings fresh(copy.fileName(), QSettings::IniFormat);
+    return unreadablePart(fresh);
+#endif
+}
+
+} // namespace
+
+QtSettingsStore::QtSettingsStore() : settings_(open()) {}
+
+QtSettingsStore::QtSettingsStore(const QString& iniFile) : iniFile_(iniFile), settings_(open()) {}
+
+std::unique_ptr<QSettings> QtSettingsStore::open() const
+{
+    if (iniFile_.isEmpty())
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "ORVA");
+    return std::make_unique<QSettings>(iniFile_, QSettings::IniFormat);
+}
+
+std::string QtSettingsStore::read(const std::string& section, const std::string& key,
+                                  const std::string& fallback) const
+{
+    const QVariant v = settings_->value(path(section, key));
+    if (!v.isValid())
+        return fallback;
+    return v.toString().toStdString();
+}
+
+StoreOutcome QtSettingsStore::write(const std::string& section, const Entries& entries)
+{
+    const std::unique_ptr<QSettings> settings = open();
+    StoreOutcome out;
+    out.where = settings->fileName().toStdString();
+
+    // Take the file as it stands now (another program may have changed it),
+    // and leave it alone unless writing it back keeps everything it says.
+    if (std::string what = unreadableNow(settings->fileName()); !what.empty()) {
+        out.problem = StoreOutcome::Problem::Malformed;
+        out.detail = std::move(what);
+        return out;
+    }
+    if (!settings->isWritable()) {
+        classifyRefusal(settings->fileName(), out);
+        return out;
+    }
+    for (const auto& [key, value] : entries)
+        settings->setValue(path(section, key), QString::fromStdString(value));
+    settings->sync();
+    if (settings->status() != QSettings::NoError)
+        classifyRefusal(settings->fileName(), out);
+    return out;
+}
+
+std::string unreadablePart(QSettings& settings)
+{
+    if (settings.status() == QSettings::FormatError)
+        return "it has lines the settings library cannot read";
+    const QStringList keys = settings.allKeys();
+    for (const QString& key : keys) {
+        const QVariant value = settings.value(key);
+        // "@Invalid()", or a "@Variant(...)" that does not load: written back
+        // it would become "@Invalid()".
+        if (!value.isValid())
+            return "the value of " + shownKey(key) + " cannot be read";
+        // Values never hold line ends; one that does has swallowed the lines
+        // after it, through a quote that is not closed.
+        const QStringList texts = value.typeId() == QMetaType::QStringList ? value.toStringList()
+            : value.typeId() == QMetaType::QString                          ? QStringList{value.toString()}
+                                                                            : QStringList{};
+        for (const QString& text : texts) {
+            if (text.contains('\n') || text.contains('\r'))
+                return "the value of " + shownKey(key) + " runs over the end of its line (a quote not closed?)";
+        }
+    }
+    return {};
+}
+
+} // namespace orva
