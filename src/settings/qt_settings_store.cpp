@@ -2,9 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QTemporaryFile>
 #include <QVariant>
+
+#include <algorithm>
 
 namespace orva {
 namespace {
@@ -21,6 +24,24 @@ std::string shownKey(const QString& key)
     if (slash < 0)
         return key.toStdString();
     return "[" + key.left(slash).toStdString() + "] " + key.mid(slash + 1).toStdString();
+}
+
+// Text values, also in lists, that hold a line end.
+bool spansLines(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        const QString text = value.toString();
+        return text.contains('\n') || text.contains('\r');
+    }
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList: {
+        const QVariantList items = value.toList();
+        return std::any_of(items.begin(), items.end(), spansLines);
+    }
+    default:
+        return false;
+    }
 }
 
 // Why a file that the library would not write could not be written.
@@ -64,8 +85,15 @@ std::string unreadableNow(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return "it cannot be read";
+    const QByteArray bytes = file.readAll();
+    // The library reads the file as UTF-8 and writes it so: other bytes
+    // would come back as replacement characters.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return "it is not UTF-8 text";
     QTemporaryFile copy;
-    if (!copy.open() || copy.write(file.readAll()) < 0 || !copy.flush())
+    if (!copy.open() || copy.write(bytes) < 0 || !copy.flush())
         return "it could not be read to check it";
     QSettings fresh(copy.fileName(), QSettings::IniFormat);
     return unreadablePart(fresh);
@@ -121,9 +149,9 @@ StoreOutcome QtSettingsStore::write(const std::string& section, const Entries& e
 
 std::string unreadablePart(QSettings& settings)
 {
+    const QStringList keys = settings.allKeys(); // the file is read here, and only then judged
     if (settings.status() == QSettings::FormatError)
         return "it has lines the settings library cannot read";
-    const QStringList keys = settings.allKeys();
     for (const QString& key : keys) {
         const QVariant value = settings.value(key);
         // "@Invalid()", or a "@Variant(...)" that does not load: written back
@@ -132,13 +160,8 @@ std::string unreadablePart(QSettings& settings)
             return "the value of " + shownKey(key) + " cannot be read";
         // Values never hold line ends; one that does has swallowed the lines
         // after it, through a quote that is not closed.
-        const QStringList texts = value.typeId() == QMetaType::QStringList ? value.toStringList()
-            : value.typeId() == QMetaType::QString                          ? QStringList{value.toString()}
-                                                                            : QStringList{};
-        for (const QString& text : texts) {
-            if (text.contains('\n') || text.contains('\r'))
-                return "the value of " + shownKey(key) + " runs over the end of its line (a quote not closed?)";
-        }
+        if (spansLines(value))
+            return "the value of " + shownKey(key) + " runs over the end of its line (a quote not closed?)";
     }
     return {};
 }
