@@ -2,6 +2,7 @@
 // RS-232C.
 #include "app/program.h"
 #include "app/qt_shell.h"
+#include "app/qt_signals.h"
 #include "link/qt_serial_port.h"
 #include "link/qt_timer.h"
 #include "panel/qt_main_window.h"
@@ -56,6 +57,9 @@ int main(int argc, char** argv)
     orva::Program program(port, store, timer1, timer2, timer4, window, shell);
     window.bind(program.panel());
     window.setCloseHandler([&program] { program.mainWindowClosed(); });
+    // kill, Ctrl+C, logout: the same shut-down as END, so the port is
+    // closed and its lock released.
+    orva::QtTerminationSignals terminationSignals([&program](int) { program.endProgram(); });
 
     // For the start-up benchmark: say when the main window first shows, then
     // end half a second later.
