@@ -59,6 +59,7 @@ public:
         out.swap(waiting_);
         return out;
     }
+    std::size_t bytesToWrite() const override { return 0; }
     std::string errorText() const override { return {}; }
     std::string deviceName() const override { return "COM" + std::to_string(number_); }
 

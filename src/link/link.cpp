@@ -30,9 +30,13 @@ void Link::hyouji(const std::string& text, int mode)
             setNotice(lostReason_.empty()
                           ? "Not sent: the port is closed. Press COM to choose a port."
                           : "Not sent: the port was lost (" + lostReason_ + "). Press COM to reopen it.");
+        } else if (lineNotTakingData()) {
+            setNotice("Not sent: the line is not taking data (" + std::to_string(port_.bytesToWrite())
+                      + " bytes of earlier commands still wait). Check the cable and the device at the other end.");
         } else if (!port_.write(text)) {
             setNotice("Not sent: " + port_.errorText());
         } else {
+            noteWritten(text.size());
             setNotice({});
         }
         setReceived({});
@@ -86,8 +90,36 @@ void Link::onComm(int event)
     showReceivedBuffer();
 }
 
+bool Link::lineNotTakingData()
+{
+    const std::size_t waiting = port_.bytesToWrite();
+    if (waiting == 0) {
+        unsent_.clear();
+        return false;
+    }
+    const std::uint64_t sent = written_ > waiting ? written_ - waiting : 0;
+    while (!unsent_.empty() && unsent_.front().end <= sent)
+        unsent_.pop_front();
+    return !unsent_.empty() && clock_->nowMs() - unsent_.front().atMs >= kLineStallMs;
+}
+
+void Link::noteWritten(std::size_t bytes)
+{
+    if (bytes == 0)
+        return;
+    written_ += bytes;
+    unsent_.push_back({written_, clock_->nowMs()});
+}
+
+void Link::forgetWrites()
+{
+    unsent_.clear();
+    written_ = 0;
+}
+
 void Link::onPortLost(const std::string& why)
 {
+    forgetWrites();
     lostReason_ = why;
     setNotice("Port lost: " + why + ". Press COM to reopen it.");
 }
@@ -130,6 +162,7 @@ void Link::clearBuffer()
 
 void Link::portOpened()
 {
+    forgetWrites();
     lostReason_.clear();
     setNotice({});
 }

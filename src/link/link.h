@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/clock.h"
 #include "link/render.h"
 #include "link/serial_port.h"
 #include "link/timer.h"
@@ -7,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 namespace orva {
@@ -37,8 +39,14 @@ public:
     // The rendering counts characters in a 16-bit counter: this is the most
     // the reply buffer holds. What arrives beyond it is dropped.
     static constexpr std::size_t kBufferLimit = 32766;
+    // A frame needs a few milliseconds on the line even at 9600 baud. While
+    // bytes of a send are still waiting this long after it, the line is not
+    // taking data, and further sends are not queued behind them.
+    static constexpr std::int64_t kLineStallMs = 200;
 
     Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view);
+    // The clock that times the line (the machine's own unless set).
+    void setClock(const Clock& clock) { clock_ = &clock; }
     ~Link() override;
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -94,11 +102,24 @@ private:
     void showLegends(const RenderedLine& r);
     void hideLegends();
     void showReceivedBuffer();
+    bool lineNotTakingData();
+    void noteWritten(std::size_t bytes);
+    void forgetWrites();
 
     SerialPort& port_;
     Timer& replyTimer_;
     Timer& clearTimer_;
     View& view_;
+    const Clock* clock_ = &steadyClock();
+
+    // Sends whose bytes may still wait in the port, oldest first: where each
+    // ends in the count of bytes written since the port opened, and when.
+    struct Write {
+        std::uint64_t end = 0;
+        std::int64_t atMs = 0;
+    };
+    std::deque<Write> unsent_;
+    std::uint64_t written_ = 0;
 
     std::string panelCommand_;
     std::string buffer_;

@@ -123,6 +123,11 @@ std::string QtSerialPort::read()
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+std::size_t QtSerialPort::bytesToWrite() const
+{
+    return port_.isOpen() ? static_cast<std::size_t>(port_.bytesToWrite()) : 0;
+}
+
 void QtSerialPort::onReadyRead()
 {
     if (listener())

@@ -27,6 +27,7 @@ public:
     bool isOpen() const override;
     bool write(std::string_view frame) override;
     std::string read() override;
+    std::size_t bytesToWrite() const override;
     std::string errorText() const override { return error_; }
     std::string deviceName() const override;
 

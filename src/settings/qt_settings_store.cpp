@@ -4,10 +4,11 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <algorithm>
+#include <map>
 
 namespace orva {
 namespace {
@@ -71,13 +72,68 @@ void classifyRefusal(const QString& fileName, StoreOutcome& out)
 #endif
 }
 
-// What the library makes of the file as it stands now. Its reading of a file
-// is shared by every settings object of that file in the program, and so is
-// its verdict on it: a copy under a name of its own is read afresh.
-std::string unreadableNow(const QString& fileName)
+// What in the store as the library reads it would be lost or changed by
+// writing it back ("the value of [Ports] COM1 runs over the end of its
+// line"), or an empty text when it reads cleanly.
+std::string unreadablePart(QSettings& settings)
+{
+    const QStringList keys = settings.allKeys(); // the file is read here, and only then judged
+    if (settings.status() == QSettings::FormatError)
+        return "it has lines the settings library cannot read";
+    for (const QString& key : keys) {
+        const QVariant value = settings.value(key);
+        // "@Invalid()", or a "@Variant(...)" that does not load: written back
+        // it would become "@Invalid()".
+        if (!value.isValid())
+            return "the value of " + shownKey(key) + " cannot be read";
+        // Values never hold line ends; one that does has swallowed the lines
+        // after it, through a quote that is not closed.
+        if (spansLines(value))
+            return "the value of " + shownKey(key) + " runs over the end of its line (a quote not closed?)";
+    }
+    return {};
+}
+
+using Values = std::map<QString, QVariant>;
+
+Values valuesOf(QSettings& settings)
+{
+    Values out;
+    for (const QString& key : settings.allKeys())
+        out[key] = settings.value(key);
+    return out;
+}
+
+// The same value as the file says it: a list read as a list of variants
+// comes back from a write as a list of texts.
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    auto isList = [](const QVariant& v) {
+        return v.typeId() == QMetaType::QStringList || v.typeId() == QMetaType::QVariantList;
+    };
+    if (isList(a) && isList(b))
+        return a.toList().size() == b.toList().size() && a.toStringList() == b.toStringList();
+    return a == b;
+}
+
+bool copyTo(const QByteArray& bytes, const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// What writing `entries` into the file as it stands now would lose or change,
+// or an empty text when nothing. The library's reading of a file is shared
+// by every settings object of that file in the program, and so is its
+// verdict on it, so the check reads copies under names of their own: the
+// file as it is, then the same after a trial write.
+std::string whatWritingWouldLose(const QString& fileName, const std::string& section,
+                                 const SettingsStore::Entries& entries)
 {
 #ifdef Q_OS_WIN
     (void)fileName;
+    (void)section;
+    (void)entries;
     return {};
 #else
     if (!QFileInfo(fileName).isFile())
@@ -92,11 +148,44 @@ std::string unreadableNow(const QString& fileName)
     const QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return "it is not UTF-8 text";
-    QTemporaryFile copy;
-    if (!copy.open() || copy.write(bytes) < 0 || !copy.flush())
-        return "it could not be read to check it";
-    QSettings fresh(copy.fileName(), QSettings::IniFormat);
-    return unreadablePart(fresh);
+
+    QTemporaryDir scratch;
+    const QString trial = scratch.filePath("trial.conf");
+    const QString again = scratch.filePath("again.conf");
+    if (!scratch.isValid() || !copyTo(bytes, trial))
+        return "it could not be checked";
+    Values before;
+    QStringList written;
+    {
+        QSettings settings(trial, QSettings::IniFormat);
+        if (std::string what = unreadablePart(settings); !what.empty())
+            return what;
+        before = valuesOf(settings);
+        for (const auto& [key, value] : entries) {
+            written << path(section, key);
+            settings.setValue(written.back(), QString::fromStdString(value));
+        }
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return "it could not be checked";
+    }
+    QFile trialFile(trial);
+    if (!trialFile.open(QIODevice::ReadOnly) || !copyTo(trialFile.readAll(), again))
+        return "it could not be checked";
+    QSettings reread(again, QSettings::IniFormat);
+    const Values after = valuesOf(reread);
+    for (const auto& [key, value] : before) {
+        if (written.contains(key))
+            continue;
+        const auto it = after.find(key);
+        if (it == after.end() || !sameValue(it->second, value))
+            return "writing it would change the value of " + shownKey(key);
+    }
+    for (const auto& [key, value] : after) {
+        if (!written.contains(key) && !before.count(key))
+            return "writing it would add " + shownKey(key);
+    }
+    return {};
 #endif
 }
 
@@ -130,7 +219,7 @@ StoreOutcome QtSettingsStore::write(const std::string& section, const Entries& e
 
     // Take the file as it stands now (another program may have changed it),
     // and leave it alone unless writing it back keeps everything it says.
-    if (std::string what = unreadableNow(settings->fileName()); !what.empty()) {
+    if (std::string what = whatWritingWouldLose(settings->fileName(), section, entries); !what.empty()) {
         out.problem = StoreOutcome::Problem::Malformed;
         out.detail = std::move(what);
         return out;
@@ -145,25 +234,6 @@ StoreOutcome QtSettingsStore::write(const std::string& section, const Entries& e
     if (settings->status() != QSettings::NoError)
         classifyRefusal(settings->fileName(), out);
     return out;
-}
-
-std::string unreadablePart(QSettings& settings)
-{
-    const QStringList keys = settings.allKeys(); // the file is read here, and only then judged
-    if (settings.status() == QSettings::FormatError)
-        return "it has lines the settings library cannot read";
-    for (const QString& key : keys) {
-        const QVariant value = settings.value(key);
-        // "@Invalid()", or a "@Variant(...)" that does not load: written back
-        // it would become "@Invalid()".
-        if (!value.isValid())
-            return "the value of " + shownKey(key) + " cannot be read";
-        // Values never hold line ends; one that does has swallowed the lines
-        // after it, through a quote that is not closed.
-        if (spansLines(value))
-            return "the value of " + shownKey(key) + " runs over the end of its line (a quote not closed?)";
-    }
-    return {};
 }
 
 } // namespace orva

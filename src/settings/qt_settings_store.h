@@ -33,9 +33,4 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
-// What in the store as it now stands would be lost or changed by writing it
-// back ("the value of [Ports] COM1 runs over the end of its line"), or an
-// empty text when it reads cleanly.
-std::string unreadablePart(QSettings& settings);
-
 } // namespace orva

@@ -231,5 +231,68 @@ TEST_F(Transaction, FailedWriteAndLostPortAreReported)
     EXPECT_EQ(rig.link().notice(), "");
 }
 
+TEST_F(Transaction, LineThatTakesNoDataQueuesNothingOlderThanTheBound)
+{
+    rig.port.lineTakesData = false;
+    send("C09"); // waits in the port
+    rig.clock.advance(150);
+    send("C09"); // the first is 150 ms old: within the bound, queued behind it
+    EXPECT_EQ(rig.port.written.size(), 2u);
+    EXPECT_EQ(rig.link().notice(), "");
+
+    rig.clock.advance(50); // the first send is 200 ms old and still waits
+    send("C0A");
+    EXPECT_EQ(rig.port.written.size(), 2u);
+    // Shown all the same, with its transaction, and said why it stayed.
+    EXPECT_EQ(rig.link().sentLine(), " C 0 A  [CR] ");
+    EXPECT_TRUE(rig.link().awaitingReply());
+    EXPECT_TRUE(rig.timer2.isEnabled());
+    EXPECT_EQ(rig.link().notice(), "Not sent: the line is not taking data (8 bytes of earlier commands still "
+                                   "wait). Check the cable and the device at the other end.");
+    EXPECT_EQ(rig.view.caption("LinkNotice"), rig.link().notice());
+    rig.clock.advance(1000);
+    send("C0A");
+    EXPECT_EQ(rig.port.written.size(), 2u);
+
+    // The line takes data again: the next send goes out, the notice goes.
+    rig.port.drain();
+    rig.port.lineTakesData = true;
+    send("C0A");
+    EXPECT_EQ(rig.port.written.size(), 3u);
+    EXPECT_EQ(rig.link().notice(), "");
+}
+
+TEST_F(Transaction, QuickSendsOnALineThatDrainsAllGoOut)
+{
+    rig.port.lineTakesData = false;
+    send("C00");
+    send("C00"); // at once: both queued
+    EXPECT_EQ(rig.port.written.size(), 2u);
+    rig.clock.advance(100);
+    send("C01");
+    EXPECT_EQ(rig.port.written.size(), 3u);
+    // The first two leave; what waits now is 150 ms old, not 250.
+    rig.clock.advance(150);
+    rig.port.unsent = 4;
+    send("C01");
+    EXPECT_EQ(rig.port.written.size(), 4u);
+    EXPECT_EQ(rig.link().notice(), "");
+}
+
+TEST_F(Transaction, ReopenedPortStartsWithNothingWaiting)
+{
+    rig.port.lineTakesData = false;
+    send("C00");
+    rig.clock.advance(300);
+    rig.port.lose("unplugged");
+    rig.port.open();
+    rig.link().portOpened();
+    send("C00");
+    rig.clock.advance(100);
+    send("C00");
+    EXPECT_EQ(rig.port.written.size(), 3u);
+    EXPECT_EQ(rig.link().notice(), "");
+}
+
 } // namespace
 } // namespace orva::test

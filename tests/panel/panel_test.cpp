@@ -327,6 +327,25 @@ TEST_F(PanelHold, OneSecondSendsOnceAtThePressAndTenTimesMore)
     EXPECT_FALSE(rig.timer1.isEnabled());
 }
 
+TEST_F(PanelHold, HoldOnALineThatTakesNoDataQueuesAtMostTheBound)
+{
+    rig.port.lineTakesData = false;
+    rig.panel().press("Command1"); // "Volume" up
+    rig.clock.advance(1000);
+    // Every repeat shows on the monitor; only those within 200 ms of the
+    // first waiting one were queued.
+    EXPECT_EQ(rig.link().sentLine(), " C 0 9  [CR] ");
+    EXPECT_EQ(sent(), 2u);
+    EXPECT_NE(rig.link().notice().find("not taking data"), std::string::npos);
+    rig.panel().release();
+    rig.port.drain();
+    rig.port.lineTakesData = true;
+    rig.panel().press("Command1");
+    rig.panel().release();
+    EXPECT_EQ(sent(), 3u);
+    EXPECT_EQ(rig.link().notice(), "");
+}
+
 TEST_F(PanelHold, EveryRepeatButtonRepeatsItsOwnCommand)
 {
     for (int code = 1; code <= 12; ++code) {

@@ -30,6 +30,8 @@ bool FakePort::write(std::string_view frame)
         return false;
     }
     written.emplace_back(frame);
+    if (!lineTakesData)
+        unsent += frame.size();
     return true;
 }
 
@@ -55,6 +57,7 @@ void FakePort::raise(int event)
 void FakePort::lose(const std::string& why)
 {
     open_ = false;
+    unsent = 0;
     if (listener())
         listener()->onPortLost(why);
 }

@@ -22,10 +22,15 @@ public:
     int portNumber() const override { return number_; }
     void setSettings(const std::string& s) override { settings_ = s; settingsLog.push_back(s); }
     bool open() override;
-    void close() override { open_ = false; }
+    void close() override
+    {
+        open_ = false;
+        unsent = 0;
+    }
     bool isOpen() const override { return open_; }
     bool write(std::string_view frame) override;
     std::string read() override;
+    std::size_t bytesToWrite() const override { return unsent; }
     std::string errorText() const override { return error_; }
     std::string deviceName() const override { return "COM" + std::to_string(number_); }
 
@@ -39,6 +44,10 @@ public:
     std::set<int> availablePorts{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     std::set<int> heldPorts; // held by another program
     bool failWrites = false;
+    // The line: while it takes no data, written bytes stay unsent.
+    bool lineTakesData = true;
+    std::size_t unsent = 0;
+    void drain() { unsent = 0; }
     std::vector<std::string> written;
     std::vector<std::string> settingsLog;
     int opens = 0;
@@ -208,6 +217,7 @@ struct Rig {
     FakeShell shell;
     Program program{port, store, timer1, timer2, timer4, view, shell};
 
+    Rig() { program.link().setClock(clock); }
     Link& link() { return program.link(); }
     Panel& panel() { return program.panel(); }
     void storeSettings(const std::string& comPort, const std::string& baud);

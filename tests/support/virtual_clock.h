@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/clock.h"
 #include "link/timer.h"
 
 #include <cstdint>
@@ -11,9 +12,10 @@ class FakeTimer;
 
 // Milliseconds that pass only when a test says so. Timers due within an
 // advance fire in the order of their due time, each at its own moment.
-class VirtualClock {
+class VirtualClock : public Clock {
 public:
     std::int64_t now() const { return now_; }
+    std::int64_t nowMs() const override { return now_; }
     void advance(std::int64_t ms);
 
 private:

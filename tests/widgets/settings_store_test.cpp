@@ -104,6 +104,8 @@ TEST(SettingsFile, FileThatDoesNotReadCleanlyIsNeverRewritten)
         {"quote in a list", "[Ports]\nCOM1=a, \"b\n[StartUP]\nBaudRate=96\n", "[Ports] COM1 runs over"},
         {"broken section", "[Ports\nCOM1=/dev/ttyUSB0\n", "cannot read"},
         {"stray lines", "3\n96\n", "cannot read"},
+        {"two keys the library folds into one", "[Ports]\nCOM1=/dev/ttyUSB0\nCOM1/=/dev/ttyUSB1\n",
+         "writing it would change the value of [Ports] COM1/"},
         {"not UTF-8", "[Ports]\nCOM1=/dev/serial/by-id/usb-caf\xe9\n", "it is not UTF-8 text"},
         {"quote in a list of variants", "[Ports]\nCOM1=@\"Invalid()\nCOM2=x\",\n", "[Ports] COM1 runs over"},
         {"invalid value", "[Ports]\nCOM1=@Invalid()\nCOM2=/dev/ttyUSB1\n", "the value of [Ports] COM1 cannot be read"},
