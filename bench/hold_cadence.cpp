@@ -84,6 +84,27 @@ public:
     orva::StoreOutcome write(const std::string&, const Entries&) override { return {}; }
 };
 
+// The main window, with the mouse button held all along: the bench presses
+// the button through the panel, not with a real mouse.
+class HeldMouseView : public orva::MainView {
+public:
+    explicit HeldMouseView(orva::QtMainWindow& w) : window_(w) {}
+    void setCaption(std::string_view control, const std::string& text) override
+    {
+        window_.setCaption(control, text);
+    }
+    void setControlVisible(std::string_view control, bool on) override
+    {
+        window_.setControlVisible(control, on);
+    }
+    void setOuterHeight(int twips) override { window_.setOuterHeight(twips); }
+    void setExpandedAreaShown(bool shown) override { window_.setExpandedAreaShown(shown); }
+    bool mouseButtonDown() const override { return true; }
+
+private:
+    orva::QtMainWindow& window_;
+};
+
 struct Figures {
     std::size_t intervals = 0;
     double mean = 0, p50 = 0, p99 = 0, maxDeviation = 0;
@@ -129,9 +150,11 @@ Figures hold(int seconds, int replyAfterMs, std::size_t& sendsOut)
     orva::QtTimer timer1;
     orva::QtTimer timer2;
     orva::QtTimer timer4;
+    orva::QtTimer inputGuard;
     orva::QtMainWindow window;
+    HeldMouseView view(window);
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, window, shell);
+    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, view, shell);
     window.bind(program.panel());
     program.formLoad();
     program.panel().setOuterHeight(orva::kExpandedHeight); // the monitor on show

@@ -155,6 +155,8 @@ public:
         window.setControlVisible(control, on);
     }
     void setOuterHeight(int twips) override { window.setOuterHeight(twips); }
+    void setExpandedAreaShown(bool shown) override { window.setExpandedAreaShown(shown); }
+    bool mouseButtonDown() const override { return window.mouseButtonDown(); }
     QtMainWindow& window;
     std::string expected; // the received line whose arrival is timed
     std::int64_t receivedAt = 0;
@@ -167,10 +169,12 @@ public:
     double mainOuterWidthTwips() const override { return 10305; }
     void moveMainWindow(double, double) override {}
     void showMainWindow() override {}
-    PortDialogView& createPortDialogWindow(PortDialog&) override { std::abort(); }
+    void setMainFrameHandler(std::function<void()>) override {}
+    int doubleClickIntervalMs() const override { return 400; }
+    void createPortDialogWindow(std::unique_ptr<PortDialog>) override { std::abort(); }
     void showPortDialogWindow(bool) override {}
     void raisePortDialogWindow() override {}
-    ReferenceView& createReferenceWindow(ReferenceWindow&) override { std::abort(); }
+    void createReferenceWindow(std::unique_ptr<ReferenceWindow>) override { std::abort(); }
     void showReferenceWindow() override {}
     void quit() override {}
 };
@@ -205,11 +209,11 @@ struct Live {
     }
     MemoryStore store;
     QtSerialPort port{[this](int n) { return devicePathForPort(n, store); }};
-    QtTimer timer1, timer2, timer4;
+    QtTimer timer1, timer2, timer4, inputGuard;
     QtMainWindow window;
     TimedView view;
     NullShell shell;
-    Program program{port, store, timer1, timer2, timer4, view, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, view, shell};
 };
 
 std::vector<std::int64_t> readLogTimes(const QString& path)

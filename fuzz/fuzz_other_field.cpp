@@ -22,7 +22,8 @@ public:
     void showMainWindow() override {}
     void portOpened() override {}
     void choiceStored(const StoreOutcome&) override {}
-    void portDialogClosed() override {}
+    void portDialogClosed(PortDialog&) override {}
+    void warningClosed() override {}
 };
 } // namespace
 

@@ -53,6 +53,8 @@ public:
     void setCaption(std::string_view, const std::string&) override {}
     void setControlVisible(std::string_view, bool) override {}
     void setOuterHeight(int) override {}
+    void setExpandedAreaShown(bool) override {}
+    bool mouseButtonDown() const override { return true; }
 };
 
 } // namespace orva::fuzz

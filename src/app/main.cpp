@@ -1,6 +1,7 @@
 // orva-control: remote control for the QLN40/QLN45/QLN50 projectors over
 // RS-232C.
 #include "app/program.h"
+#include "app/qt_application.h"
 #include "app/qt_shell.h"
 #include "app/qt_signals.h"
 #include "link/qt_serial_port.h"
@@ -10,7 +11,6 @@
 #include "settings/qt_settings_store.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -40,21 +40,17 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName("ORVA");
-    QApplication::setApplicationName("orva-control");
-    QApplication::setApplicationDisplayName("ORVA QLN Control");
-    QApplication::setWindowIcon(QIcon::fromTheme("orva-control"));
-    // The program ends with its main window, not with the last window.
-    QApplication::setQuitOnLastWindowClosed(false);
+    orva::configureApplication();
 
     orva::QtSettingsStore store;
     orva::QtSerialPort port([&store](int n) { return orva::devicePathForPort(n, store); });
     orva::QtTimer timer1;
     orva::QtTimer timer2;
     orva::QtTimer timer4;
+    orva::QtTimer inputGuard;
     orva::QtMainWindow window;
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, window, shell);
+    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, window, shell);
     window.bind(program.panel());
     window.setCloseHandler([&program] { program.mainWindowClosed(); });
     // kill, Ctrl+C, logout: the same shut-down as END, so the port is

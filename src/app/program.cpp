@@ -6,16 +6,26 @@
 namespace orva {
 
 Program::Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2,
-                 Timer& timer4, MainView& mainView, Shell& shell)
+                 Timer& timer4, Timer& inputGuard, MainView& mainView, Shell& shell)
     : port_(port), store_(store), shell_(shell), link_(port, timer2, timer4, mainView),
-      panel_(link_, timer1, mainView, *this), mainView_(mainView)
+      panel_(link_, timer1, inputGuard, mainView, *this), mainView_(mainView)
 {
     timer1.setInterval(kDesignRepeatMs);
     timer2.setInterval(kDesignReplyMs);
     timer4.setInterval(kDesignClearMs);
+    shell_.setMainFrameHandler([this] { mainFrameChanged(); });
 }
 
-Program::~Program() = default;
+Program::~Program()
+{
+    shell_.setMainFrameHandler({});
+    // Windows still open outlive this object only as empty shells: their
+    // behaviour does nothing more.
+    if (portDialog_)
+        portDialog_->abandon();
+    if (reference_)
+        reference_->abandon();
+}
 
 void Program::formLoad()
 {
@@ -35,15 +45,32 @@ void Program::formLoad()
     link_.replyTimer().setInterval(kStartReplyMs);
     link_.clearTimer().setInterval(kStartClearMs);
 
-    const Shell::Size screen = shell_.screenTwips();
-    const auto left = static_cast<float>((screen.width - shell_.mainOuterWidthTwips()) / 2);
-    const auto top = static_cast<float>((screen.height - kCollapsedHeight) / 2 - kAboveCentreTwips);
-    shell_.moveMainWindow(left, top);
+    placedByStartUp_ = true;
+    placeMainWindow();
 
     panel_.resetRepeatCode();
     link_.resetTransaction();
     link_.portOpened();
     shell_.showMainWindow(); // the start-up window shows when start-up ends
+}
+
+void Program::placeMainWindow()
+{
+    const Shell::Size screen = shell_.screenTwips();
+    const auto left = static_cast<float>((screen.width - shell_.mainOuterWidthTwips()) / 2);
+    const auto top = static_cast<float>((screen.height - kCollapsedHeight) / 2 - kAboveCentreTwips);
+    shell_.moveMainWindow(left, top);
+}
+
+void Program::mainFrameChanged()
+{
+    // Start-up centres the window before it is shown, when its frame can
+    // only be guessed: centre it again once the real frame is known. Later
+    // changes leave the window where the operator may have put it.
+    if (!placedByStartUp_)
+        return;
+    placedByStartUp_ = false;
+    placeMainWindow();
 }
 
 void Program::queryUnload()
@@ -81,10 +108,10 @@ void Program::showPortDialog(bool modal)
         shell_.raisePortDialogWindow();
         return;
     }
-    retiredDialog_.reset();
     dialogFromStartUp_ = modal;
-    portDialog_ = std::make_unique<PortDialog>(choice_, port_, store_, *this);
-    portDialog_->attach(shell_.createPortDialogWindow(*portDialog_));
+    auto dialog = std::make_unique<PortDialog>(choice_, port_, store_, *this);
+    portDialog_ = dialog.get();
+    shell_.createPortDialogWindow(std::move(dialog));
     portDialog_->load();
     shell_.showPortDialogWindow(modal);
 }
@@ -105,11 +132,13 @@ void Program::choiceStored(const StoreOutcome& outcome)
     link_.setStandingNotice(notStoredNotice(choice_.portNumber, choice_.baudCode, outcome));
 }
 
-void Program::portDialogClosed()
+void Program::portDialogClosed(PortDialog& dialog)
 {
-    // Called from inside the dialog's own handler: keep it alive until the
-    // next dialog replaces it.
-    retiredDialog_ = std::move(portDialog_);
+    if (&dialog != portDialog_)
+        return;
+    // Its window frees it; a new one is created at the next opening.
+    portDialog_ = nullptr;
+    guardPanel();
     // Start-up waited for this dialog; however it ended, start-up is over
     // now and the main window shows (with the port closed, if it was closed
     // through the window system).
@@ -119,16 +148,28 @@ void Program::portDialogClosed()
     }
 }
 
+void Program::warningClosed()
+{
+    guardPanel();
+}
+
+void Program::guardPanel()
+{
+    // The window that just went may have left the main window under the
+    // pointer: the second click of a double click must not land on it.
+    panel_.ignorePressesFor(shell_.doubleClickIntervalMs());
+}
+
 void Program::openCommandTable()
 {
     mainView_.setControlVisible("Frame15", false);
     link_.replyTimer().setInterval(kDesignReplyMs);
     link_.clearTimer().setInterval(kDesignClearMs);
     if (!reference_) {
-        retiredReference_.reset();
-        reference_ = std::make_unique<ReferenceWindow>(link_);
-        reference_->attach(shell_.createReferenceWindow(*reference_));
-        reference_->setCloseHandler([this] { referenceClosed(); });
+        auto window = std::make_unique<ReferenceWindow>(link_);
+        reference_ = window.get();
+        window->setCloseHandler([this] { referenceClosed(); });
+        shell_.createReferenceWindow(std::move(window));
         reference_->load();
     }
     shell_.showReferenceWindow();
@@ -136,9 +177,9 @@ void Program::openCommandTable()
 
 void Program::referenceClosed()
 {
-    // Called from inside the window's own handler: keep it until the next
-    // opening creates a new one.
-    retiredReference_ = std::move(reference_);
+    // Its window frees it; a new one is created at the next opening.
+    reference_ = nullptr;
+    guardPanel();
     shell_.showMainWindow();
     mainView_.setControlVisible("Frame15", true);
     link_.replyTimer().setInterval(kStartReplyMs);

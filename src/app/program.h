@@ -8,6 +8,7 @@
 #include "settings/settings_store.h"
 #include "settings/stored_settings.h"
 
+#include <functional>
 #include <memory>
 
 namespace orva {
@@ -27,18 +28,27 @@ public:
         double height = 0;
     };
     virtual Size screenTwips() const = 0;
+    // Frame included: a guess until the window system has framed the window.
     virtual double mainOuterWidthTwips() const = 0;
     virtual void moveMainWindow(double leftTwips, double topTwips) = 0;
     virtual void showMainWindow() = 0;
+    // Runs once the window system has put its frame around the main window
+    // (its outer size is known only then), and whenever that frame changes.
+    virtual void setMainFrameHandler(std::function<void()> handler) = 0;
+    // The longest pause between the two clicks of a double click.
+    virtual int doubleClickIntervalMs() const = 0;
 
-    // Creates the port dialog's window, bound to its behaviour; it is shown
-    // by showPortDialogWindow once the dialog has loaded.
-    virtual PortDialogView& createPortDialogWindow(PortDialog& dialog) = 0;
+    // Creates the port dialog's window, which attaches itself to the
+    // behaviour and owns it from then on: the two go together, when the
+    // window has closed. It is shown by showPortDialogWindow once the dialog
+    // has loaded.
+    virtual void createPortDialogWindow(std::unique_ptr<PortDialog> dialog) = 0;
     // Modal: the rest of the program waits; no owner window either way.
     virtual void showPortDialogWindow(bool modal) = 0;
     virtual void raisePortDialogWindow() = 0;
 
-    virtual ReferenceView& createReferenceWindow(ReferenceWindow& window) = 0;
+    // The same for the command list window.
+    virtual void createReferenceWindow(std::unique_ptr<ReferenceWindow> window) = 0;
     virtual void showReferenceWindow() = 0;
 
     // Ends the program at once, closing every window.
@@ -57,8 +67,9 @@ public:
     static constexpr int kStartClearMs = 1200;
     static constexpr double kAboveCentreTwips = 1350;
 
+    // `inputGuard` times the panel's pause after another window closed.
     Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2, Timer& timer4,
-            MainView& mainView, Shell& shell);
+            Timer& inputGuard, MainView& mainView, Shell& shell);
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -73,8 +84,9 @@ public:
     Panel& panel() { return panel_; }
     PortChoice& choice() { return choice_; }
     SerialPort& port() { return port_; }
-    PortDialog* portDialog() { return portDialog_.get(); }
-    ReferenceWindow* referenceWindow() { return reference_.get(); }
+    // The open port dialog and command list window, or nullptr.
+    PortDialog* portDialog() { return portDialog_; }
+    ReferenceWindow* referenceWindow() { return reference_; }
 
     // PanelHost
     void endProgram() override;
@@ -85,13 +97,17 @@ public:
     void showMainWindow() override;
     void portOpened() override;
     void choiceStored(const StoreOutcome& outcome) override;
-    void portDialogClosed() override;
+    void portDialogClosed(PortDialog& dialog) override;
+    void warningClosed() override;
 
     // The reference window's CLOSE, and closing it by its title bar.
     void referenceClosed();
 
 private:
     void showPortDialog(bool modal);
+    void placeMainWindow();
+    void mainFrameChanged();
+    void guardPanel();
 
     SerialPort& port_;
     SettingsStore& store_;
@@ -100,12 +116,12 @@ private:
     Link link_;
     Panel panel_;
     MainView& mainView_;
-    std::unique_ptr<PortDialog> portDialog_;
-    std::unique_ptr<PortDialog> retiredDialog_; // kept until the next event
-    std::unique_ptr<ReferenceWindow> reference_;
-    std::unique_ptr<ReferenceWindow> retiredReference_;
+    // Owned by their windows; set while open.
+    PortDialog* portDialog_ = nullptr;
+    ReferenceWindow* reference_ = nullptr;
     bool ended_ = false;
     bool dialogFromStartUp_ = false;
+    bool placedByStartUp_ = false; // and not yet with the real frame
 };
 
 } // namespace orva

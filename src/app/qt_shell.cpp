@@ -9,13 +9,15 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyleHints>
 
 namespace orva {
 
 QtShell::~QtShell()
 {
-    delete dialog_.data();
-    delete reference_.data();
+    main_.setFrameHandler({});
+    for (const QPointer<QWidget>& w : windows_)
+        delete w.data();
 }
 
 QtPortDialog* QtShell::portDialogWindow() const
@@ -51,12 +53,24 @@ void QtShell::showMainWindow()
 {
     main_.show();
     main_.raise();
+    main_.activateWindow();
 }
 
-PortDialogView& QtShell::createPortDialogWindow(PortDialog& dialog)
+void QtShell::setMainFrameHandler(std::function<void()> handler)
 {
-    dialog_ = new QtPortDialog(dialog);
-    return *dialog_;
+    main_.setFrameHandler(std::move(handler));
+}
+
+int QtShell::doubleClickIntervalMs() const
+{
+    return QGuiApplication::styleHints()->mouseDoubleClickInterval();
+}
+
+void QtShell::createPortDialogWindow(std::unique_ptr<PortDialog> dialog)
+{
+    windows_.removeIf([](const QPointer<QWidget>& w) { return w.isNull(); });
+    dialog_ = new QtPortDialog(std::move(dialog));
+    windows_.append(dialog_.data());
 }
 
 void QtShell::showPortDialogWindow(bool modal)
@@ -77,10 +91,11 @@ void QtShell::raisePortDialogWindow()
     }
 }
 
-ReferenceView& QtShell::createReferenceWindow(ReferenceWindow& window)
+void QtShell::createReferenceWindow(std::unique_ptr<ReferenceWindow> window)
 {
-    reference_ = new QtReferenceWindow(window);
-    return *reference_;
+    windows_.removeIf([](const QPointer<QWidget>& w) { return w.isNull(); });
+    reference_ = new QtReferenceWindow(std::move(window));
+    windows_.append(reference_.data());
 }
 
 void QtShell::showReferenceWindow()

@@ -2,6 +2,7 @@
 
 #include "app/program.h"
 
+#include <QList>
 #include <QPointer>
 
 class QWidget;
@@ -13,7 +14,8 @@ class QtPortDialog;
 class QtReferenceWindow;
 
 // The window system for the program: screen, main window, the port dialog
-// and the reference window (each created anew at its next showing).
+// and the reference window (each created anew at its next showing, and
+// freed by Qt once closed).
 class QtShell : public Shell {
 public:
     explicit QtShell(QtMainWindow& main) : main_(main) {}
@@ -25,16 +27,19 @@ public:
     double mainOuterWidthTwips() const override;
     void moveMainWindow(double leftTwips, double topTwips) override;
     void showMainWindow() override;
+    void setMainFrameHandler(std::function<void()> handler) override;
+    int doubleClickIntervalMs() const override;
 
-    PortDialogView& createPortDialogWindow(PortDialog& dialog) override;
+    void createPortDialogWindow(std::unique_ptr<PortDialog> dialog) override;
     void showPortDialogWindow(bool modal) override;
     void raisePortDialogWindow() override;
 
-    ReferenceView& createReferenceWindow(ReferenceWindow& window) override;
+    void createReferenceWindow(std::unique_ptr<ReferenceWindow> window) override;
     void showReferenceWindow() override;
 
     void quit() override;
 
+    // The latest of each, or nullptr once it has gone.
     QtPortDialog* portDialogWindow() const;
     QtReferenceWindow* referenceWindow() const;
 
@@ -42,6 +47,9 @@ private:
     QtMainWindow& main_;
     QPointer<QtPortDialog> dialog_;
     QPointer<QtReferenceWindow> reference_;
+    // Every window made here that Qt has not freed yet; what remains at the
+    // end goes with the shell.
+    QList<QPointer<QWidget>> windows_;
 };
 
 } // namespace orva

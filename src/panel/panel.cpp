@@ -6,10 +6,11 @@
 
 namespace orva {
 
-Panel::Panel(Link& link, Timer& repeatTimer, MainView& view, PanelHost& host)
-    : link_(link), repeatTimer_(repeatTimer), view_(view), host_(host)
+Panel::Panel(Link& link, Timer& repeatTimer, Timer& inputGuard, MainView& view, PanelHost& host)
+    : link_(link), repeatTimer_(repeatTimer), inputGuard_(inputGuard), view_(view), host_(host)
 {
     repeatTimer_.setHandler([this] { repeatTick(); });
+    inputGuard_.setHandler([this] { inputGuard_.setEnabled(false); });
 }
 
 void Panel::send(std::string_view command)
@@ -21,7 +22,7 @@ void Panel::send(std::string_view command)
 void Panel::click(std::string_view button)
 {
     const PanelButton* b = findPanelButton(button);
-    if (!b)
+    if (!b || ignoringPresses())
         return;
     switch (b->action) {
     case Action::Click:
@@ -44,7 +45,7 @@ void Panel::click(std::string_view button)
 void Panel::press(std::string_view button)
 {
     const PanelButton* b = findPanelButton(button);
-    if (!b || b->action != Action::Hold)
+    if (!b || b->action != Action::Hold || ignoringPresses())
         return;
     if (holdFlag_ != 0)
         return; // a second mouse button while holding
@@ -57,6 +58,21 @@ void Panel::press(std::string_view button)
 void Panel::release()
 {
     contMUp();
+}
+
+void Panel::interrupted()
+{
+    // Only a hold ends here: unlike a real release, nothing happens while
+    // idle, so however many of the reasons come together the release steps
+    // run once.
+    if (holdFlag_ != 0)
+        contMUp();
+}
+
+void Panel::ignorePressesFor(int ms)
+{
+    inputGuard_.setInterval(ms);
+    inputGuard_.setEnabled(true);
 }
 
 void Panel::contMDown()
@@ -72,6 +88,12 @@ void Panel::repeatTick()
 {
     if (repeatCode_ == 0)
         return;
+    if (!view_.mouseButtonDown()) {
+        // The release went somewhere else (another program took the mouse):
+        // the hold is over all the same.
+        contMUp();
+        return;
+    }
     const PanelButton* b = findRepeatButton(repeatCode_);
     if (!b)
         return;
@@ -103,6 +125,9 @@ void Panel::setOuterHeight(int twips)
 {
     outerHeight_ = twips;
     view_.setOuterHeight(twips);
+    // What lies in the expanded part is out of reach in the collapsed
+    // height, not merely cut off.
+    view_.setExpandedAreaShown(twips >= kExpandedThreshold);
 }
 
 } // namespace orva

@@ -14,6 +14,13 @@ class MainView : public View {
 public:
     // Outer height in twips, title bar and border included.
     virtual void setOuterHeight(int twips) = 0;
+    // The part that only the expanded height shows: on show, or out of
+    // reach altogether (not drawn, not reachable by the keyboard nor by
+    // assistive technologies). The visibility the behaviour gave each of its
+    // controls is kept meanwhile.
+    virtual void setExpandedAreaShown(bool shown) = 0;
+    // Whether a mouse button is down at this moment.
+    virtual bool mouseButtonDown() const = 0;
 };
 
 // What the panel's extra buttons need of the program.
@@ -36,8 +43,13 @@ class Panel {
 public:
     static constexpr int kRepeatIntervalMs = 100;
 
-    Panel(Link& link, Timer& repeatTimer, MainView& view, PanelHost& host);
-    ~Panel() { repeatTimer_.setHandler({}); }
+    // `inputGuard` times the pauses of ignorePressesFor.
+    Panel(Link& link, Timer& repeatTimer, Timer& inputGuard, MainView& view, PanelHost& host);
+    ~Panel()
+    {
+        repeatTimer_.setHandler({});
+        inputGuard_.setHandler({});
+    }
     Panel(const Panel&) = delete;
     Panel& operator=(const Panel&) = delete;
 
@@ -49,6 +61,15 @@ public:
     // Mouse release of any hold button (reaches the pressed one even when
     // the pointer has left it).
     void release();
+    // The pressed hold button can no longer receive its release: the window
+    // went out of sight or was minimised, a modal window blocks it, or it
+    // lost the mouse. A hold in progress ends as its release would end it.
+    void interrupted();
+    // Clicks and presses are ignored for `ms` from now: another window of
+    // the program has just closed and the main window may lie under the
+    // pointer, where the second click of a double click would land.
+    void ignorePressesFor(int ms);
+    bool ignoringPresses() const { return inputGuard_.isEnabled(); }
     // Key press seen by the main window before the focused control.
     void keyDown(int keyCode, int shiftState);
 
@@ -68,6 +89,7 @@ private:
 
     Link& link_;
     Timer& repeatTimer_;
+    Timer& inputGuard_;
     MainView& view_;
     PanelHost& host_;
 

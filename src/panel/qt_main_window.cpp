@@ -1,5 +1,6 @@
 #include "panel/qt_main_window.h"
 
+#include "app/qt_input.h"
 #include "app/qt_twips.h"
 
 #include "link/link.h"
@@ -15,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -23,8 +25,6 @@
 
 namespace orva {
 namespace {
-
-constexpr int kSideBordersTwips = 120;    // of the outer width, until the frame is known
 
 const QColor kBackground(192, 192, 192);
 const QColor kDarkRed(192, 0, 0);
@@ -191,32 +191,47 @@ int shiftState(Qt::KeyboardModifiers m)
     return state;
 }
 
-// A line of the monitor. The received line can hold tens of thousands of
+// A label of the monitor: white, with a plain border in the window's text
+// colour, and its text in its own colour (the status label's is red, its
+// border is not). The received line can hold tens of thousands of
 // characters, of which a few dozen fit; laying all of them out at every
 // paint would take tens of milliseconds, so only the head that can show is
 // drawn (every character is at least a pixel wide). The caption itself
 // stays whole.
-class MonitorLine : public QLabel {
+class MonitorLabel : public QLabel {
 public:
     using QLabel::QLabel;
+    void setTextColour(const QColor& colour)
+    {
+        textColour_ = colour;
+        update();
+    }
+    QColor textColour() const
+    {
+        return textColour_.isValid() ? textColour_ : palette().color(QPalette::WindowText);
+    }
 
 protected:
-    void paintEvent(QPaintEvent* event) override
+    void paintEvent(QPaintEvent*) override
     {
-        const qsizetype fits = contentsRect().width() + 1;
-        if (text().size() <= fits) {
-            QLabel::paintEvent(event);
-            return;
-        }
-        // Placed as QLabel places a left-aligned plain text.
+        // Placed as QLabel places a plain text.
         QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
         const int shift = indent() >= 0 ? indent() : (frameWidth() > 0 ? fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0);
-        area.setLeft(area.left() + shift);
+        if (alignment() & Qt::AlignRight)
+            area.setRight(area.right() - shift);
+        else
+            area.setLeft(area.left() + shift);
         QPainter p(this);
         drawFrame(&p);
-        style()->drawItemText(&p, area, static_cast<int>(alignment()), palette(), isEnabled(),
-                              text().left(fits), foregroundRole());
+        QPalette colours = palette();
+        colours.setColor(QPalette::WindowText, textColour());
+        const qsizetype fits = contentsRect().width() + 1;
+        style()->drawItemText(&p, area, static_cast<int>(alignment()), colours, isEnabled(),
+                              text().left(fits), QPalette::WindowText);
     }
+
+private:
+    QColor textColour_;
 };
 
 // Hands the events of the objects it watches to a function; never consumes them.
@@ -263,25 +278,38 @@ QtMainWindow::QtMainWindow(QWidget* parent)
 
     // Frames first, so that they lie behind; a control inside a frame's
     // rectangle becomes the frame's child and hides with it.
+    // What lies in the part that only the expanded height shows goes into
+    // one transparent area, which the collapsed height hides as a whole:
+    // its controls are then neither drawn nor reachable, and keep their own
+    // visibility for when it shows again.
+    expandedArea_ = new QWidget(this);
+    expandedArea_->setObjectName("ExpandedArea");
+    {
+        const int top = twipsToPixels(kExpandedAreaTop);
+        expandedArea_->setGeometry(0, top, twipsToPixels(kClientWidth), twipsToPixels(kClientHeight) - top);
+    }
+    auto areaOf = [this](const TwipsRect& r) -> QWidget* {
+        return r.top >= kExpandedAreaTop ? expandedArea_ : this;
+    };
     std::vector<std::pair<TwipsRect, QFrame*>> frames;
     for (const PanelGroup& g : panelGroups()) {
-        auto* frame = new QFrame(this);
+        QWidget* area = areaOf(g.geometry);
+        auto* frame = new QFrame(area);
         frame->setObjectName(latin1(g.name));
         frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-        frame->setGeometry(toPixels(g.geometry));
+        frame->setGeometry(toPixels(g.geometry).translated(-area->mapTo(this, QPoint())));
         frames.emplace_back(g.geometry, frame);
         controls_.insert(frame->objectName(), frame);
     }
     auto place = [&](QWidget* w, std::string_view name, const TwipsRect& r) {
-        QWidget* container = this;
-        QRect rect = toPixels(r);
+        QWidget* container = areaOf(r);
         for (const auto& [frameRect, frame] : frames) {
             if (contains(frameRect, r)) {
                 container = frame;
-                rect.translate(-frame->pos());
                 break;
             }
         }
+        const QRect rect = toPixels(r).translated(-container->mapTo(this, QPoint()));
         w->setParent(container);
         w->setObjectName(latin1(name));
         w->setGeometry(rect);
@@ -327,15 +355,18 @@ QtMainWindow::QtMainWindow(QWidget* parent)
         button->setToolTip(what);
         button->setAccessibleDescription(what);
         if (b.action == Action::Hold)
-            holdButtons_.insert(button, button->objectName());
+            holdButtons_.insert(button, button->objectName()); // the mouse only
+        else
+            clickOnSpaceAndReturn(button);
         if (previous)
             setTabOrder(previous, button);
         previous = button;
     }
 
     for (const PanelLabel& l : panelLabels()) {
-        const bool line = l.name == monitor::kSentLine || l.name == monitor::kReceivedLine;
-        auto* label = line ? new MonitorLine(latin1(l.caption)) : new QLabel(latin1(l.caption));
+        const bool line = l.name == monitor::kSentLine || l.name == monitor::kReceivedLine
+            || l.name == monitor::kStatus;
+        auto* label = line ? new MonitorLabel(latin1(l.caption)) : new QLabel(latin1(l.caption));
         place(label, l.name, l.geometry);
         label->setTextFormat(Qt::PlainText);
         label->setFont(captionFont(l.fontCentiPoints));
@@ -347,7 +378,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     for (std::string_view line : {monitor::kSentLine, monitor::kReceivedLine})
         setWhiteBackground(label(line));
     setWhiteBackground(label(monitor::kStatus));
-    setTextColour(label(monitor::kStatus), Qt::red);
+    static_cast<MonitorLabel*>(label(monitor::kStatus))->setTextColour(Qt::red);
     for (std::string_view legend : {monitor::kCrLegend, monitor::kSpaceLegend}) {
         setTextColour(label(legend), Qt::red);
         label(legend)->hide();
@@ -376,6 +407,9 @@ QtMainWindow::~QtMainWindow()
     keyFilter_ = nullptr;
     delete holdFilter_;
     holdFilter_ = nullptr;
+    delete platformWindowFilter_;
+    platformWindowFilter_ = nullptr;
+    frameHandler_ = nullptr;
 }
 
 void QtMainWindow::bind(Panel& panel)
@@ -406,12 +440,16 @@ bool QtMainWindow::holdButtonEvent(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: // the second press of a quick double click
+        swallowRelease_ = false;
         panel_->press(holdButtons_.value(watched).toStdString());
         break;
     case QEvent::MouseButtonRelease:
         // Qt delivers the release to the button that took the press, also
         // when the pointer has left it.
-        panel_->release();
+        if (swallowRelease_)
+            swallowRelease_ = false; // its hold has ended already
+        else
+            panel_->release();
         break;
     default:
         break;
@@ -448,12 +486,83 @@ void QtMainWindow::closeEvent(QCloseEvent* event)
         closeHandler_();
 }
 
+void QtMainWindow::setFrameHandler(std::function<void()> handler)
+{
+    frameHandler_ = std::move(handler);
+}
+
+bool QtMainWindow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Hide:
+    case QEvent::WindowBlocked: // a modal window opened
+        interruptHold();
+        break;
+    case QEvent::WindowStateChange:
+        if (isMinimized())
+            interruptHold();
+        break;
+    case QEvent::Show:
+        if (!platformWindowFilter_ && windowHandle()) {
+            platformWindowFilter_ =
+                new EventHook(this, [this](QObject*, QEvent* e) { return platformWindowEvent(e); });
+            windowHandle()->installEventFilter(platformWindowFilter_);
+        }
+        frameMaybeChanged();
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        frameMaybeChanged();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+bool QtMainWindow::platformWindowEvent(QEvent* event)
+{
+    // Unmapped or covered up by the window system: Qt's widget still counts
+    // as visible, but the window is out of sight.
+    if (event->type() == QEvent::Expose && !windowHandle()->isExposed())
+        interruptHold();
+    return false;
+}
+
+void QtMainWindow::interruptHold()
+{
+    if (!panel_)
+        return;
+    if (panel_->holding())
+        swallowRelease_ = true;
+    panel_->interrupted();
+    for (auto it = holdButtons_.cbegin(); it != holdButtons_.cend(); ++it) {
+        if (auto* button = qobject_cast<QPushButton*>(it.key()); button && button->isDown())
+            button->setDown(false);
+    }
+}
+
+bool QtMainWindow::mouseButtonDown() const
+{
+    return anyMouseButtonDown();
+}
+
+void QtMainWindow::frameMaybeChanged()
+{
+    const QSize frame = frameGeometry().size() - size();
+    if (frame == knownFrame_)
+        return;
+    knownFrame_ = frame;
+    if (frame.height() <= 0)
+        return; // not framed (yet)
+    applyOuterHeight();
+    if (frameHandler_)
+        frameHandler_();
+}
+
 double QtMainWindow::outerWidthTwips() const
 {
-    const int frameWidth = frameGeometry().width();
-    if (frameWidth > width())
-        return frameWidth * static_cast<double>(kTwipsPerPixel);
-    return kClientWidth + kSideBordersTwips;
+    return (width() + frameExtraPixels(*this).width()) * static_cast<double>(kTwipsPerPixel);
 }
 
 QWidget* QtMainWindow::control(std::string_view name) const
@@ -479,8 +588,25 @@ void QtMainWindow::setControlVisible(std::string_view name, bool visible)
 
 void QtMainWindow::setOuterHeight(int twips)
 {
-    const int client = std::max(0, twips - kTitleAndBorderTwips);
-    setFixedSize(kClientWidth / kTwipsPerPixel, client / kTwipsPerPixel);
+    outerHeightTwips_ = twips;
+    applyOuterHeight();
+}
+
+void QtMainWindow::applyOuterHeight()
+{
+    // The outer height includes the frame: the real one once the window
+    // system has drawn it.
+    const QSize client(kClientWidth / kTwipsPerPixel, clientHeightForOuter(*this, outerHeightTwips_));
+    if (client != size() || minimumSize() != maximumSize())
+        setFixedSize(client);
+}
+
+void QtMainWindow::setExpandedAreaShown(bool shown)
+{
+    expandedArea_->setVisible(shown);
+    // Hidden controls may still be pressed through the accessibility
+    // interface: disabled ones may not.
+    expandedArea_->setEnabled(shown);
 }
 
 } // namespace orva

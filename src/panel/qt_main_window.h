@@ -28,6 +28,9 @@ public:
     void bind(Panel& panel);
     // Called when the window system closes the window.
     void setCloseHandler(std::function<void()> handler);
+    // Called once the window system has framed the window, and whenever the
+    // frame changes.
+    void setFrameHandler(std::function<void()> handler);
     // Outer width (frame included) in twips; the client width plus a border
     // while the frame is not known yet.
     double outerWidthTwips() const;
@@ -36,6 +39,8 @@ public:
     void setCaption(std::string_view control, const std::string& text) override;
     void setControlVisible(std::string_view control, bool visible) override;
     void setOuterHeight(int twips) override;
+    void setExpandedAreaShown(bool shown) override;
+    bool mouseButtonDown() const override;
 
     // The control of that object name, or nullptr.
     QWidget* control(std::string_view name) const;
@@ -44,17 +49,31 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     bool holdButtonEvent(QObject* watched, QEvent* event);
     bool keyPreviewEvent(QObject* watched, QEvent* event);
+    bool platformWindowEvent(QEvent* event);
+    void interruptHold();
+    void applyOuterHeight();
+    void frameMaybeChanged();
 
     Panel* panel_ = nullptr;
     std::function<void()> closeHandler_;
+    std::function<void()> frameHandler_;
     QHash<QString, QWidget*> controls_;
     QHash<QObject*, QString> holdButtons_;
+    // Everything that only the expanded height shows.
+    QWidget* expandedArea_ = nullptr;
     QObject* holdFilter_ = nullptr;
     QObject* keyFilter_ = nullptr;
+    QObject* platformWindowFilter_ = nullptr;
+    int outerHeightTwips_ = 0;
+    QSize knownFrame_;
+    // A hold ended without its release: that release, if it ever comes, is
+    // not a second one.
+    bool swallowRelease_ = false;
 };
 
 } // namespace orva

@@ -2,6 +2,7 @@
 
 #include "reference/catalogues.h"
 
+#include "app/qt_input.h"
 #include "app/qt_twips.h"
 
 #include <QAbstractItemView>
@@ -39,13 +40,15 @@ QComboBox* makeList(QWidget* parent, const char* name, int width,
 
 } // namespace
 
-QtReferenceWindow::QtReferenceWindow(ReferenceWindow& window, QWidget* parent)
-    : QWidget(parent, Qt::Window), window_(window)
+QtReferenceWindow::QtReferenceWindow(std::unique_ptr<ReferenceWindow> window, QWidget* parent)
+    : QWidget(parent, Qt::Window), window_(std::move(window))
 {
+    window_->attach(*this);
     setObjectName("Form3");
     setWindowTitle("Command List");
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(kClientWidth / kTwipsPerPixel, (ReferenceWindow::kOuterHeight - kTitleAndBorderTwips) / kTwipsPerPixel);
+    setFixedWidth(kClientWidth / kTwipsPerPixel);
+    applyOuterHeight();
 
     auto* basic = makeList(this, "Combo1", 5055, basicCatalogue());
     auto* send = new QPushButton("SEND", this);
@@ -82,6 +85,9 @@ QtReferenceWindow::QtReferenceWindow(ReferenceWindow& window, QWidget* parent)
         l->hide();
     }
 
+    for (QPushButton* b : {send, closeButton, showBasic, showSet, showRead})
+        clickOnSpaceAndReturn(b);
+
     QWidget* order[] = {basic, send, closeButton, showBasic, edit_, showSet, showRead, set, read};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
@@ -92,17 +98,28 @@ QtReferenceWindow::QtReferenceWindow(ReferenceWindow& window, QWidget* parent)
     for (int i = 0; i < 3; ++i) {
         const int list = lists[i];
         connect(combos[i], &QComboBox::currentIndexChanged, this,
-                [this, list](int index) { window_.pick(list, index); });
+                [this, list](int index) { window_->pick(list, index); });
     }
-    connect(edit_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { window_.editChange(toLatin1(text)); });
-    connect(send, &QPushButton::clicked, this, [this] { window_.sendCommand(); });
-    connect(closeButton, &QPushButton::clicked, this, [this] { window_.closeWindow(); });
-    connect(showBasic, &QPushButton::clicked, this, [this] { window_.switchList(ReferenceWindow::kBasic); });
+    // Every change of the text counts: typed, pasted, or set through the
+    // accessibility interface. The window's own changes come with the
+    // signals blocked (setCaption), so its handler runs once for them.
+    connect(edit_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { window_->editChange(toLatin1(text)); });
+    connect(send, &QPushButton::clicked, this, [this] { window_->sendCommand(); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { window_->closeWindow(); });
+    connect(showBasic, &QPushButton::clicked, this, [this] { window_->switchList(ReferenceWindow::kBasic); });
     connect(showSet, &QPushButton::clicked, this,
-            [this] { window_.switchList(ReferenceWindow::kExpandedSet); });
+            [this] { window_->switchList(ReferenceWindow::kExpandedSet); });
     connect(showRead, &QPushButton::clicked, this,
-            [this] { window_.switchList(ReferenceWindow::kExpandedRead); });
+            [this] { window_->switchList(ReferenceWindow::kExpandedRead); });
+}
+
+QtReferenceWindow::~QtReferenceWindow()
+{
+    // The behaviour goes before the controls do: nothing they send while
+    // they are taken down may reach it.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
 }
 
 QWidget* QtReferenceWindow::control(std::string_view name) const
@@ -142,7 +159,24 @@ void QtReferenceWindow::setFocus(std::string_view name)
 
 void QtReferenceWindow::setOuterHeight(int twips)
 {
-    setFixedHeight((twips - kTitleAndBorderTwips) / kTwipsPerPixel);
+    outerHeightTwips_ = twips;
+    applyOuterHeight();
+}
+
+void QtReferenceWindow::applyOuterHeight()
+{
+    const int client = clientHeightForOuter(*this, outerHeightTwips_);
+    if (client != height() || minimumHeight() != maximumHeight())
+        setFixedHeight(client);
+}
+
+bool QtReferenceWindow::event(QEvent* event)
+{
+    // The window system frames the window after it is mapped (and may
+    // change the frame later): the outer height follows the real frame.
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show)
+        applyOuterHeight();
+    return QWidget::event(event);
 }
 
 void QtReferenceWindow::setTop(std::string_view name, int twips)
@@ -154,16 +188,17 @@ void QtReferenceWindow::setTop(std::string_view name, int twips)
 void QtReferenceWindow::closeWindow()
 {
     closing_ = true;
-    close();
+    hide();
+    deleteLater();
 }
 
 void QtReferenceWindow::closeEvent(QCloseEvent* event)
 {
+    event->accept();
     if (!closing_) {
         closing_ = true;
-        window_.closedByTitleBar();
+        window_->closedByTitleBar();
     }
-    event->accept();
 }
 
 } // namespace orva

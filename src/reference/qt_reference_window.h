@@ -4,17 +4,22 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QComboBox;
 class QLineEdit;
 
 namespace orva {
 
 // "Command List": the window of the reference terminal, mirroring
-// ReferenceWindow.
+// ReferenceWindow. It owns the behaviour: both go when the window has closed.
 class QtReferenceWindow : public QWidget, public ReferenceView {
     Q_OBJECT
 public:
-    explicit QtReferenceWindow(ReferenceWindow& window, QWidget* parent = nullptr);
+    explicit QtReferenceWindow(std::unique_ptr<ReferenceWindow> window, QWidget* parent = nullptr);
+    ~QtReferenceWindow() override;
+
+    ReferenceWindow& behaviour() { return *window_; }
 
     void setCaption(std::string_view control, const std::string& text) override;
     void setControlVisible(std::string_view control, bool visible) override;
@@ -26,13 +31,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QWidget* control(std::string_view name) const;
+    void applyOuterHeight();
 
-    ReferenceWindow& window_;
+    std::unique_ptr<ReferenceWindow> window_;
     QLineEdit* edit_ = nullptr;
     bool closing_ = false;
+    int outerHeightTwips_ = ReferenceWindow::kOuterHeight;
 };
 
 } // namespace orva

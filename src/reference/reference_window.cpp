@@ -65,7 +65,7 @@ void ReferenceWindow::select(int list, int index)
 
 void ReferenceWindow::pick(int list, int index)
 {
-    if (!validList(list))
+    if (!open_ || !validList(list))
         return;
     const auto entries = catalogueOf(list);
     if (index < 0 || static_cast<std::size_t>(index) >= entries.size())
@@ -104,12 +104,16 @@ void ReferenceWindow::setEditText(std::string text)
 
 void ReferenceWindow::editChange(const std::string& text)
 {
+    if (!open_)
+        return;
     editText_ = text;
     composed_ = std::string(commandTextOf(text)) + '\r';
 }
 
 void ReferenceWindow::sendCommand()
 {
+    if (!open_)
+        return;
     link_.replyTimer().setEnabled(false);
     link_.clearTimer().setEnabled(false);
     link_.hyouji(composed_, kModeSend);
@@ -121,7 +125,7 @@ void ReferenceWindow::sendCommand()
 
 void ReferenceWindow::switchList(int list)
 {
-    if (!validList(list))
+    if (!open_ || !validList(list))
         return;
     for (int other = kBasic; other <= kExpandedRead; ++other) {
         if (other != list)
@@ -145,10 +149,17 @@ void ReferenceWindow::closedByTitleBar()
     if (!open_)
         return;
     open_ = false;
-    if (onClose_) {
-        auto handler = onClose_;
-        handler();
-    }
+    if (onClose_)
+        onClose_();
+}
+
+void ReferenceWindow::abandon()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    if (view_)
+        view_->closeWindow();
 }
 
 void ReferenceWindow::finish()
@@ -158,10 +169,8 @@ void ReferenceWindow::finish()
     open_ = false;
     if (view_)
         view_->closeWindow();
-    if (onClose_) {
-        auto handler = onClose_; // may end this object
-        handler();
-    }
+    if (onClose_)
+        onClose_();
 }
 
 void ReferenceWindow::showList(int list, bool on)

@@ -18,7 +18,8 @@ public:
     virtual void setFocus(std::string_view control) = 0;
     virtual void setOuterHeight(int twips) = 0;
     virtual void setTop(std::string_view control, int twips) = 0;
-    // Closes and destroys the window.
+    // Closes the window for good; it goes, with its behaviour, once the
+    // current event has been handled.
     virtual void closeWindow() = 0;
 };
 
@@ -27,7 +28,9 @@ public:
 std::string_view commandTextOf(std::string_view entry);
 
 // "Command List": pick a catalogued command, edit it, send it through the
-// main window's link. It never changes the panel command.
+// main window's link. It never changes the panel command. Once closed (or
+// abandoned) every handler does nothing, so its window may still pass on
+// events until it has gone.
 class ReferenceWindow {
 public:
     static constexpr int kBasic = 1;        // Combo1
@@ -49,6 +52,8 @@ public:
     void closeWindow();                        // Command2_Click, "CLOSE"
     void closedByTitleBar();
     void switchList(int list);                 // Command3..5_Click
+    // Closes without the close steps (the program itself is going).
+    void abandon();
 
     // State, as shown.
     int visibleList() const { return visibleList_; }

@@ -42,7 +42,7 @@ void PortDialog::applyBaudOption()
 
 void PortDialog::select(int option)
 {
-    if (option < 1 || option > 7)
+    if (!open_ || option < 1 || option > 7)
         return;
     const int first = isBaudOption(option) ? 1 : 3;
     const int last = isBaudOption(option) ? 2 : 7;
@@ -59,7 +59,7 @@ void PortDialog::select(int option)
 
 void PortDialog::optionClick(int option)
 {
-    if (option < 1 || option > 7)
+    if (!open_ || option < 1 || option > 7)
         return;
     // The operator's click checks the option in the window; keep the model
     // in step without raising the handler twice.
@@ -78,7 +78,7 @@ void PortDialog::optionClick(int option)
 
 void PortDialog::setOtherField(const std::string& text)
 {
-    if (text == otherField_)
+    if (!open_ || text == otherField_)
         return;
     otherField_ = text;
     if (view_)
@@ -88,6 +88,8 @@ void PortDialog::setOtherField(const std::string& text)
 
 void PortDialog::otherFieldChange(const std::string& text)
 {
+    if (!open_)
+        return;
     otherField_ = text;
     if (const auto port = otherFieldPort(text)) {
         choice_.portNumber = *port;
@@ -99,6 +101,8 @@ void PortDialog::otherFieldChange(const std::string& text)
 
 void PortDialog::ok()
 {
+    if (!open_)
+        return;
     port_.setSettings(lineSettings(choice_.baudCode));
     if (choice_.portNumber == 0) {
         warn();
@@ -109,15 +113,16 @@ void PortDialog::ok()
         return;
     }
     const StoreOutcome stored = storePortChoice(store_, choice_.portNumber, choice_.baudCode);
-    PortDialogHost& host = host_; // finish() may end this object
-    host.portOpened();
-    host.choiceStored(stored);
+    host_.portOpened();
+    host_.choiceStored(stored);
     finish();
-    host.showMainWindow();
+    host_.showMainWindow();
 }
 
 void PortDialog::cancel()
 {
+    if (!open_)
+        return;
     choice_.portNumber = choice_.previousPortNumber;
     if (choice_.portNumber >= 1 && choice_.portNumber <= 15) {
         choice_.baudCode = choice_.previousBaudCode;
@@ -126,10 +131,9 @@ void PortDialog::cancel()
             warn();
             return;
         }
-        PortDialogHost& host = host_; // finish() may end this object
-        host.portOpened();
+        host_.portOpened();
         finish();
-        host.showMainWindow();
+        host_.showMainWindow();
         return;
     }
     // No port to go back to. The port is closed while this dialog is open,
@@ -147,13 +151,24 @@ void PortDialog::closedByWindowSystem()
     if (!open_)
         return;
     open_ = false;
-    host_.portDialogClosed();
+    host_.portDialogClosed(*this);
+}
+
+void PortDialog::abandon()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    if (view_)
+        view_->closeWindow();
 }
 
 void PortDialog::warn()
 {
-    if (view_)
-        view_->showWarning(kWarningText, kWarningTitle);
+    if (!view_)
+        return;
+    view_->showWarning(kWarningText, kWarningTitle);
+    host_.warningClosed();
 }
 
 void PortDialog::finish()
@@ -163,7 +178,7 @@ void PortDialog::finish()
     open_ = false;
     if (view_)
         view_->closeWindow();
-    host_.portDialogClosed(); // last: the host may drop this dialog now
+    host_.portDialogClosed(*this);
 }
 
 } // namespace orva

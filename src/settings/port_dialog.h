@@ -18,9 +18,12 @@ public:
     virtual void selectText(std::string_view field, int start, int length) = 0;
     // The modal warning: exclamation icon and one OK button.
     virtual void showWarning(const std::string& text, const std::string& title) = 0;
-    // Closes and destroys the dialog window.
+    // Closes the dialog window for good; it goes, with its behaviour, once
+    // the current event has been handled.
     virtual void closeWindow() = 0;
 };
+
+class PortDialog;
 
 // What the dialog needs of the rest of the program.
 class PortDialogHost {
@@ -32,13 +35,17 @@ public:
     // OK stored the choice, or says why it could not (the port is open
     // either way).
     virtual void choiceStored(const StoreOutcome& outcome) = 0;
-    // The dialog is gone (OK or Cancel succeeded, or it was closed through
-    // the window system); the host may drop it.
-    virtual void portDialogClosed() = 0;
+    // The dialog is over (OK or Cancel succeeded, or it was closed through
+    // the window system): it will call nothing any more.
+    virtual void portDialogClosed(PortDialog& dialog) = 0;
+    // The operator has dismissed the warning box.
+    virtual void warningClosed() = 0;
 };
 
 // "  COM PORT": picks the COM port and baud rate, applies them to the serial
-// control, opens the port and stores the choice.
+// control, opens the port and stores the choice. Once it is over (closed, or
+// abandoned) every handler does nothing, so its window may still pass on
+// events until it has gone.
 class PortDialog {
 public:
     static constexpr const char* kWarningText = "Retry Comport";
@@ -54,6 +61,8 @@ public:
     void ok();                                  // Command1_Click
     void cancel();                              // Command2_Click
     void closedByWindowSystem();
+    // Ends the dialog without telling the host (the host itself is going).
+    void abandon();
 
     // State, as shown.
     bool isChecked(int option) const { return checked_.at(static_cast<std::size_t>(option)); }

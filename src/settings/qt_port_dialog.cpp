@@ -1,5 +1,6 @@
 #include "settings/qt_port_dialog.h"
 
+#include "app/qt_input.h"
 #include "app/qt_twips.h"
 
 #include <QCloseEvent>
@@ -32,8 +33,10 @@ QRect inFrame(int left, int top, int width, int height)
 
 } // namespace
 
-QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent), dialog_(dialog)
+QtPortDialog::QtPortDialog(std::unique_ptr<PortDialog> dialog, QWidget* parent)
+    : QDialog(parent), dialog_(std::move(dialog))
 {
+    dialog_->attach(*this);
     setObjectName("Form2");
     setWindowTitle("  COM PORT");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -50,8 +53,11 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
     other_ = new QLineEdit("0", port);
     other_->setObjectName("Text1");
     other_->setGeometry(inFrame(180, 2040, 375, 270));
-    connect(other_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { dialog_.otherFieldChange(toLatin1(text)); });
+    // Every change of the text counts: typed, pasted, or set through the
+    // accessibility interface. The dialog's own changes come with the
+    // signals blocked (setCaption), so its handler runs once for them.
+    connect(other_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { dialog_->otherFieldChange(toLatin1(text)); });
 
     struct OptionRow {
         const char* name;
@@ -74,7 +80,7 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
         b->setObjectName(r.name);
         b->setGeometry(r.geometry);
         const int number = r.number;
-        connect(b, &QRadioButton::clicked, this, [this, number] { dialog_.optionClick(number); });
+        connect(b, &QRadioButton::clicked, this, [this, number] { dialog_->optionClick(number); });
     }
 
     auto* otherLabel = new QLabel("OTHER", port);
@@ -85,12 +91,14 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
     ok->setObjectName("Command1");
     ok->setGeometry(twipsRect(2040, 1320, 735, 615));
     ok->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, [this] { dialog_.ok(); });
+    clickOnSpaceAndReturn(ok);
+    connect(ok, &QPushButton::clicked, this, [this] { dialog_->ok(); });
     auto* cancel = new QPushButton("Cancel", this);
     cancel->setObjectName("Command2");
     cancel->setGeometry(twipsRect(2040, 2160, 735, 615));
     cancel->setAutoDefault(false);
-    connect(cancel, &QPushButton::clicked, this, [this] { dialog_.cancel(); });
+    clickOnSpaceAndReturn(cancel);
+    connect(cancel, &QPushButton::clicked, this, [this] { dialog_->cancel(); });
 
     // Tab order: OTHER, 9600, 19200, COM1..COM5, OK, Cancel.
     QWidget* order[] = {other_, option("Option1"), option("Option2"), option("Option3"),
@@ -99,6 +107,14 @@ QtPortDialog::QtPortDialog(PortDialog& dialog, QWidget* parent) : QDialog(parent
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     other_->setFocus();
+}
+
+QtPortDialog::~QtPortDialog()
+{
+    // The behaviour goes before the controls do: nothing they send while
+    // they are taken down may reach it.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
 }
 
 QRadioButton* QtPortDialog::option(std::string_view name) const
@@ -155,22 +171,21 @@ void QtPortDialog::showWarning(const std::string& text, const std::string& title
 void QtPortDialog::closeWindow()
 {
     closing_ = true;
-    close();
+    // Hidden and gone whatever happens to the close event: a dialog that is
+    // over never stays on screen (nor modal).
+    hide();
+    deleteLater();
 }
 
 void QtPortDialog::closeEvent(QCloseEvent* event)
 {
+    // Closed through the window system. QDialog's own close handling would
+    // call reject(), which is Escape's and does nothing here.
+    event->accept();
     if (!closing_) {
         closing_ = true;
-        dialog_.closedByWindowSystem();
+        dialog_->closedByWindowSystem();
     }
-    event->accept();
-    QDialog::closeEvent(event);
-}
-
-void QtPortDialog::reject()
-{
-    close();
 }
 
 } // namespace orva

@@ -4,16 +4,22 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QLineEdit;
 class QRadioButton;
 
 namespace orva {
 
-// "  COM PORT": the window of the port dialog, mirroring PortDialog.
+// "  COM PORT": the window of the port dialog, mirroring PortDialog. It owns
+// the behaviour: both go when the window has closed.
 class QtPortDialog : public QDialog, public PortDialogView {
     Q_OBJECT
 public:
-    explicit QtPortDialog(PortDialog& dialog, QWidget* parent = nullptr);
+    explicit QtPortDialog(std::unique_ptr<PortDialog> dialog, QWidget* parent = nullptr);
+    ~QtPortDialog() override;
+
+    PortDialog& behaviour() { return *dialog_; }
 
     void setCaption(std::string_view control, const std::string& text) override;
     void setControlVisible(std::string_view control, bool visible) override;
@@ -22,14 +28,16 @@ public:
     void showWarning(const std::string& text, const std::string& title) override;
     void closeWindow() override;
 
+    // Escape: the dialog has no such way out.
+    void reject() override {}
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void reject() override; // Escape: as the window system's close
 
 private:
     QRadioButton* option(std::string_view name) const;
 
-    PortDialog& dialog_;
+    std::unique_ptr<PortDialog> dialog_;
     QLineEdit* other_ = nullptr;
     bool closing_ = false;
 };

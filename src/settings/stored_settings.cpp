@@ -1,9 +1,9 @@
 #include "settings/stored_settings.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
+#include <system_error>
 
 namespace orva {
 
@@ -17,38 +17,74 @@ double leadingNumber(std::string_view text)
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
-    const std::size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
         ++i;
-    const std::size_t digitsStart = i;
+    }
+    const std::size_t start = i; // from_chars takes no sign of its own
+    const std::size_t integerStart = i;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9')
         ++i;
-    std::size_t digits = i - digitsStart;
+    const std::size_t integerDigits = i - integerStart;
+    std::size_t fractionDigits = 0;
+    std::size_t fractionStart = i;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        const std::size_t fractionStart = i;
+        fractionStart = i;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9')
             ++i;
-        digits += i - fractionStart;
+        fractionDigits = i - fractionStart;
     }
-    if (digits == 0)
+    if (integerDigits + fractionDigits == 0)
         return 0.0;
+    long exponent = 0;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+        bool negativeExponent = false;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            negativeExponent = text[j] == '-';
             ++j;
+        }
         const std::size_t expStart = j;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9') {
+            if (exponent < 100000) // far beyond any double; saturate
+                exponent = exponent * 10 + (text[j] - '0');
             ++j;
-        if (j > expStart)
+        }
+        if (j > expStart) {
             i = j;
+            if (negativeExponent)
+                exponent = -exponent;
+        }
     }
-    // strtod on a copy: the view is not terminated and the locale is "C"
-    // for the digits we kept.
-    const std::string number(text.substr(start, i - start));
-    errno = 0;
-    const double value = std::strtod(number.c_str(), nullptr);
-    return value;
+
+    // The digits always mean a decimal point, whatever the C library's
+    // locale says (the application object adopts the user's).
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data() + start, text.data() + i, value,
+                                           std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Too large becomes infinite, too small becomes zero, as a C reading
+        // of the same text gives: decide by the decimal exponent of the
+        // first significant digit.
+        std::size_t lead = integerStart;
+        while (lead < integerStart + integerDigits && text[lead] == '0')
+            ++lead;
+        long magnitude = 0;
+        if (lead < integerStart + integerDigits) {
+            magnitude = static_cast<long>(integerStart + integerDigits - lead) - 1;
+        } else {
+            std::size_t f = fractionStart;
+            while (f < fractionStart + fractionDigits && text[f] == '0')
+                ++f;
+            magnitude = -static_cast<long>(f - fractionStart) - 1;
+        }
+        value = magnitude + exponent >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    } else if (ec != std::errc() || end != text.data() + i) {
+        return 0.0;
+    }
+    return negative ? -value : value;
 }
 
 std::optional<long> roundedWhole(double value, long min, long max)

@@ -34,8 +34,9 @@ struct PortChoice {
 std::string lineSettings(std::uint8_t baudCode);
 
 // The number a text begins with, as a decimal: optional blanks, a sign,
-// digits, a fraction and an exponent. Text that does not begin with a number
-// reads as 0.
+// digits, a fraction and an exponent, always with a decimal point whatever
+// the user's locale. Text that does not begin with a number reads as 0; a
+// number beyond a double is infinite (too large) or 0 (too small).
 double leadingNumber(std::string_view text);
 
 // Rounds to the nearest whole number, halves to the even neighbour; nothing

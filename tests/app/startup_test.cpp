@@ -72,6 +72,34 @@ TEST(StartUp, HeldPortGoesToTheDialogAndKeepsThePlace)
     EXPECT_TRUE(rig.program.portDialog()->isChecked(1));
 }
 
+// Start-up centres the window before the window system has framed it; once
+// the real frame is known the window is centred again with its real width,
+// and only then.
+TEST(StartUp, CentredAgainOnceTheRealFrameIsKnown)
+{
+    Rig rig;
+    rig.startOnPort();
+    ASSERT_TRUE(rig.shell.frameHandler);
+    rig.shell.outerWidth = 10215; // 681 pixels: a one-pixel border
+    rig.shell.frameHandler();
+    EXPECT_FLOAT_EQ(rig.shell.movedLeft, (20490 - 10215) / 2.0);
+    EXPECT_FLOAT_EQ(rig.shell.movedTop, (15360 - 5780) / 2.0 - 1350);
+    // Later frame changes leave the window where the operator put it.
+    rig.shell.moved = false;
+    rig.shell.frameHandler();
+    EXPECT_FALSE(rig.shell.moved);
+}
+
+TEST(StartUp, NotPlacedAfterTheDialogEvenWhenTheFrameComes)
+{
+    Rig rig;
+    rig.program.formLoad(); // nothing stored: the dialog
+    rig.program.portDialog()->optionClick(3);
+    rig.program.portDialog()->ok();
+    rig.shell.frameHandler();
+    EXPECT_FALSE(rig.shell.moved);
+}
+
 TEST(StartUp, NegativeTopOnASmallScreenIsAppliedUnchanged)
 {
     Rig rig;
@@ -110,6 +138,45 @@ TEST(ShutDown, ClosingTheMainWindowWithTheDialogOpenEndsTheProgram)
     rig.program.mainWindowClosed();
     EXPECT_EQ(rig.shell.quits, 1);
     EXPECT_FALSE(rig.port.isOpen());
+}
+
+// The program going while its other windows are open leaves them nothing to
+// call: their behaviour is over.
+TEST(ShutDown, OpenWindowsAreAbandonedWithTheProgram)
+{
+    PortDialog* dialog = nullptr;
+    ReferenceWindow* list = nullptr;
+    FakeShell shell; // outlives the program, as the windows would
+    {
+        VirtualClock clock;
+        FakeTimer timer1{clock}, timer2{clock}, timer4{clock}, guard{clock};
+        FakePort port;
+        FakeStore store;
+        FakeView view;
+        store.values["StartUP/ComPort"] = "1";
+        Program program{port, store, timer1, timer2, timer4, guard, view, shell};
+        program.formLoad();
+        program.panel().click("Command74");
+        program.panel().click("Command33");
+        dialog = program.portDialog();
+        list = program.referenceWindow();
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_NE(list, nullptr);
+    }
+    EXPECT_FALSE(dialog->isOpen());
+    EXPECT_FALSE(list->isOpen());
+    EXPECT_TRUE(shell.dialogView.closed);
+    EXPECT_TRUE(shell.referenceView.closed);
+    EXPECT_FALSE(shell.frameHandler);
+    // Nothing reaches the program that is gone (ASan would tell).
+    dialog->optionClick(3);
+    dialog->ok();
+    dialog->cancel();
+    dialog->closedByWindowSystem();
+    list->sendCommand();
+    list->editChange("C00[CR]");
+    list->closeWindow();
+    list->closedByTitleBar();
 }
 
 } // namespace

@@ -152,6 +152,8 @@ TEST_F(EndToEnd, HangUpMidTransactionIsReportedAndComReopens)
     live->program.portDialog()->ok();
     ASSERT_TRUE(live->port.isOpen()) << live->port.errorText();
     EXPECT_EQ(link().notice(), "");
+    // The panel pauses for a double click's time after the dialog closed.
+    ASSERT_TRUE(waitFor([&] { return !live->program.panel().ignoringPresses(); }));
     live->click("Command44");
     ASSERT_TRUE(waitFor([&] { return link().status() == " Stand by"; }));
 }
@@ -169,6 +171,7 @@ TEST_F(EndToEnd, ComThenCancelReturnsToTheSamePort)
     ASSERT_TRUE(live->port.isOpen()) << live->port.errorText();
     EXPECT_EQ(live->port.baudRate(), 19200);
     EXPECT_EQ(live->store.writes, 0);
+    ASSERT_TRUE(waitFor([&] { return !live->program.panel().ignoringPresses(); }));
     live->click("Command44");
     ASSERT_TRUE(waitFor([&] { return link().status() == " Stand by"; }));
 }

@@ -445,6 +445,87 @@ TEST_F(PanelHold, ReleaseWhileIdleStillClearsTheMonitorAndTheBuffer)
     EXPECT_EQ(sent(), 1u);
 }
 
+// A hold whose release cannot come (the window went away, a modal window
+// took over, the mouse went elsewhere) ends as its release would end it,
+// once; an idle panel is left alone.
+TEST_F(PanelHold, InterruptionEndsTheHoldOnceWithTheReleaseSteps)
+{
+    rig.panel().press("Command1");
+    rig.clock.advance(250);
+    rig.port.receive("\x06");
+    rig.panel().interrupted();
+    EXPECT_FALSE(rig.panel().holding());
+    EXPECT_EQ(rig.panel().repeatCode(), 0);
+    EXPECT_FALSE(rig.timer1.isEnabled());
+    EXPECT_FALSE(rig.timer2.isEnabled());
+    EXPECT_EQ(rig.timer2.interval(), 500);
+    EXPECT_EQ(rig.link().sentLine(), "");
+    EXPECT_TRUE(rig.link().buffer().empty());
+    EXPECT_EQ(rig.timer4.dueAt(), rig.clock.now() + 1000);
+    rig.clock.advance(5000);
+    EXPECT_EQ(countOf("C09\r"), 3u); // at 0, 100 and 200 ms, then no more
+
+    // Several reasons at once, or one while idle: nothing more happens.
+    rig.panel().click("Command44");
+    const std::string sentLine = rig.link().sentLine();
+    const auto due = rig.timer4.dueAt();
+    rig.clock.advance(10);
+    rig.panel().interrupted();
+    rig.panel().interrupted();
+    EXPECT_EQ(rig.link().sentLine(), sentLine);
+    EXPECT_EQ(rig.timer4.dueAt(), due);
+}
+
+TEST_F(PanelHold, ARepeatTickWithNoMouseButtonDownEndsTheHold)
+{
+    rig.panel().press("Command49");
+    rig.clock.advance(200);
+    EXPECT_EQ(sent(), 3u);
+    rig.view.mouseDown = false; // released where the window never heard of it
+    rig.clock.advance(100);
+    EXPECT_EQ(sent(), 3u); // that tick sends nothing
+    EXPECT_FALSE(rig.panel().holding());
+    EXPECT_FALSE(rig.timer1.isEnabled());
+    EXPECT_EQ(rig.link().sentLine(), "");
+    EXPECT_EQ(rig.timer4.interval(), 1000);
+    // The next press is a new hold.
+    rig.view.mouseDown = true;
+    rig.panel().press("Command48");
+    EXPECT_EQ(rig.port.written.back(), "C30\r");
+    EXPECT_TRUE(rig.panel().holding());
+}
+
+// For a double click's time after another window closed, the panel takes no
+// click and no press: the second click of a double click on OK must not
+// send what lies under the dialog.
+TEST_F(PanelButtons, PressesWithinTheGuardAreIgnored)
+{
+    rig.panel().ignorePressesFor(400);
+    EXPECT_TRUE(rig.panel().ignoringPresses());
+    for (const char* button : {"Command17", "Command44", "Command16", "Command33", "Command74"})
+        rig.panel().click(button);
+    rig.panel().press("Command1");
+    EXPECT_FALSE(rig.panel().holding());
+    rig.panel().release();
+    rig.clock.advance(399);
+    rig.panel().click("Command17");
+    EXPECT_EQ(sent(), 0u);
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.shell.quits, 0);
+    EXPECT_EQ(rig.shell.dialogsCreated, 0);
+    EXPECT_EQ(rig.shell.referencesCreated, 0);
+    rig.clock.advance(1);
+    EXPECT_FALSE(rig.panel().ignoringPresses());
+    rig.panel().click("Command17");
+    rig.panel().press("Command1");
+    EXPECT_EQ(rig.port.written, (std::vector<std::string>{"C00\r", "C09\r"}));
+    // Ctrl+H is no press: it works all along.
+    rig.panel().release();
+    rig.panel().ignorePressesFor(400);
+    rig.panel().keyDown(kKeyH, kCtrlMask);
+    EXPECT_EQ(rig.view.outerHeight, kExpandedHeight);
+}
+
 class PanelHeightToggle : public PanelButtons {
 protected:
     int height() const { return rig.view.outerHeight; }
@@ -453,10 +534,13 @@ protected:
 TEST_F(PanelHeightToggle, CtrlHAloneTogglesAndTwiceReturns)
 {
     ASSERT_EQ(height(), kCollapsedHeight);
+    EXPECT_FALSE(rig.view.expandedAreaShown);
     rig.panel().keyDown(kKeyH, kCtrlMask);
     EXPECT_EQ(height(), kExpandedHeight);
+    EXPECT_TRUE(rig.view.expandedAreaShown);
     rig.panel().keyDown(kKeyH, kCtrlMask);
     EXPECT_EQ(height(), kCollapsedHeight);
+    EXPECT_FALSE(rig.view.expandedAreaShown);
     // Bits beyond Shift, Ctrl and Alt do not count.
     rig.panel().keyDown(kKeyH, kCtrlMask | 8);
     EXPECT_EQ(height(), kExpandedHeight);
@@ -479,6 +563,7 @@ TEST_F(PanelHeightToggle, OtherCombinationsLeaveTheHeight)
 TEST_F(PanelHeightToggle, SevenThousandCountsAsExpanded)
 {
     rig.panel().setOuterHeight(kExpandedThreshold);
+    EXPECT_TRUE(rig.view.expandedAreaShown);
     rig.panel().keyDown(kKeyH, kCtrlMask);
     EXPECT_EQ(height(), kCollapsedHeight);
     rig.panel().setOuterHeight(kExpandedThreshold - 1);

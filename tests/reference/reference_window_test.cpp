@@ -147,6 +147,7 @@ TEST_F(CommandList, CloseRestoresTheMainWindowAndReopensAfresh)
     EXPECT_EQ(rig.timer2.interval(), 1000);
     EXPECT_EQ(rig.timer4.interval(), 1200);
 
+    rig.clock.advance(rig.shell.doubleClickMs); // the panel's pause after a window closed
     rig.panel().click("Command74");
     EXPECT_EQ(rig.shell.referencesCreated, 2);
     EXPECT_EQ(window().visibleList(), ReferenceWindow::kBasic);
@@ -181,6 +182,7 @@ TEST_F(CommandList, TimeOutFollowsTheWindowAndTheHolds)
     EXPECT_EQ(rig.timer2.interval(), 500);
     window().closeWindow();
     EXPECT_EQ(rig.timer2.interval(), 1000);
+    rig.clock.advance(rig.shell.doubleClickMs);
     rig.panel().click("Command17");
     rig.clock.advance(1000);
     EXPECT_EQ(rig.link().receivedLine(), " X X X X");

@@ -119,6 +119,7 @@ TEST_F(PortDialogPaths, ClosedThroughTheWindowSystemShowsTheMainWindowWithThePor
     EXPECT_EQ(rig.store.writes, 0);
     EXPECT_EQ(rig.shell.mainShown, 1);
     // The main window stays usable: a send is reported, never fatal.
+    rig.clock.advance(rig.shell.doubleClickMs);
     rig.panel().click("Command17");
     EXPECT_FALSE(rig.link().notice().empty());
 }
@@ -179,6 +180,70 @@ TEST_F(PortDialogPaths, ComAgainWhileOpenOnlyRaisesTheDialog)
     EXPECT_EQ(rig.program.choice().previousPortNumber, 4);
 }
 
+// Once over, a dialog does nothing whatever its window still passes on; a
+// new one is made for the next opening.
+TEST_F(PortDialogPaths, ADialogThatIsOverDoesNothing)
+{
+    rig.startOnPort(1);
+    rig.panel().click("Command33");
+    PortDialog* first = &dialog();
+    first->optionClick(5);
+    first->ok();
+    ASSERT_EQ(rig.port.portNumber(), 3);
+    EXPECT_EQ(rig.program.portDialog(), nullptr);
+    rig.clock.advance(1000);
+    rig.panel().click("Command33");
+    ASSERT_NE(rig.program.portDialog(), first);
+    EXPECT_EQ(rig.shell.dialogsCreated, 2);
+    const auto stored = rig.store.values;
+    const std::size_t warnings = view().warnings.size();
+
+    first->optionClick(4);
+    first->otherFieldChange("9");
+    first->ok();
+    first->cancel();
+    first->closedByWindowSystem();
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.program.choice().portNumber, 3);
+    EXPECT_EQ(rig.store.values, stored);
+    EXPECT_EQ(view().warnings.size(), warnings);
+    EXPECT_NE(rig.program.portDialog(), nullptr); // the new one is still the open one
+    dialog().cancel();
+    EXPECT_TRUE(rig.port.isOpen());
+}
+
+// Whenever one of the program's other windows goes, the main window may lie
+// under the pointer: the panel pauses for a double click's time.
+TEST_F(PortDialogPaths, ThePanelPausesAfterEachOtherWindowCloses)
+{
+    rig.startOnPort(2);
+    auto paused = [this] { return rig.panel().ignoringPresses(); };
+    rig.panel().click("Command33");
+    EXPECT_FALSE(paused());
+    dialog().cancel(); // back to COM2
+    EXPECT_TRUE(paused());
+    rig.clock.advance(rig.shell.doubleClickMs);
+    EXPECT_FALSE(paused());
+
+    rig.panel().click("Command33");
+    rig.port.heldPorts = {2};
+    dialog().ok(); // COM2 is held now: the warning, the dialog stays
+    EXPECT_EQ(view().warnings.size(), 1u);
+    EXPECT_TRUE(paused());
+    rig.clock.advance(rig.shell.doubleClickMs);
+    dialog().closedByWindowSystem();
+    EXPECT_TRUE(paused());
+    rig.clock.advance(rig.shell.doubleClickMs);
+
+    rig.port.heldPorts.clear();
+    rig.program.panel().click("Command33");
+    dialog().ok();
+    rig.clock.advance(rig.shell.doubleClickMs);
+    rig.panel().click("Command74");
+    rig.program.referenceWindow()->closeWindow();
+    EXPECT_TRUE(paused());
+}
+
 TEST_F(PortDialogPaths, ChoiceThatCannotBeStoredIsUsedAndTheNoticeSaysWhereAndWhy)
 {
     rig.store.refusal = {StoreOutcome::Problem::ReadOnlyFile, "/home/op/.config/ORVA.conf", {}};
@@ -200,6 +265,7 @@ TEST_F(PortDialogPaths, ChoiceThatCannotBeStoredIsUsedAndTheNoticeSaysWhereAndWh
 
     // It stands while it holds: a good send keeps it, a failed one says its
     // own trouble first and gives way again after the next good send.
+    rig.clock.advance(rig.shell.doubleClickMs); // the panel's pause after the dialog
     rig.panel().click("Command44");
     EXPECT_EQ(rig.link().notice(), notice);
     rig.port.failWrites = true;

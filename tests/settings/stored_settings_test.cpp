@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 namespace orva::test {
 namespace {
 
@@ -21,6 +24,24 @@ TEST(StoredSettings, LeadingNumberReading)
     EXPECT_EQ(leadingNumber(""), 0.0);
     EXPECT_EQ(leadingNumber("-"), 0.0);
     EXPECT_EQ(leadingNumber("."), 0.0);
+    EXPECT_EQ(leadingNumber("+4"), 4.0);
+    EXPECT_EQ(leadingNumber(".5"), 0.5);
+    EXPECT_EQ(leadingNumber("7."), 7.0);
+    EXPECT_EQ(leadingNumber("\t-0.25e+1x"), -2.5);
+    EXPECT_EQ(leadingNumber("+-3"), 0.0);
+}
+
+TEST(StoredSettings, NumbersBeyondADoubleOverflowOrUnderflow)
+{
+    EXPECT_EQ(leadingNumber("1e400"), HUGE_VAL);
+    EXPECT_EQ(leadingNumber("-1e400"), -HUGE_VAL);
+    EXPECT_EQ(leadingNumber("0.001e312"), HUGE_VAL);
+    EXPECT_EQ(leadingNumber(std::string(400, '9')), HUGE_VAL);
+    EXPECT_EQ(leadingNumber("1e-400"), 0.0);
+    EXPECT_EQ(leadingNumber("100e-500"), 0.0);
+    EXPECT_EQ(leadingNumber("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_EQ(leadingNumber("1e99999999999999999999"), HUGE_VAL);
+    EXPECT_EQ(leadingNumber("1e-99999999999999999999"), 0.0);
 }
 
 TEST(StoredSettings, RoundingHalvesToEvenWithinRange)

@@ -84,6 +84,8 @@ public:
         visible[std::string(control)] = on;
     }
     void setOuterHeight(int twips) override { outerHeight = twips; }
+    void setExpandedAreaShown(bool shown) override { expandedAreaShown = shown; }
+    bool mouseButtonDown() const override { return mouseDown; }
 
     std::string caption(const std::string& c) const
     {
@@ -101,6 +103,8 @@ public:
     std::map<std::string, bool> visible;
     int outerHeight = 0;
     int captionWrites = 0;
+    bool expandedAreaShown = true;
+    bool mouseDown = true; // the operator keeps holding unless a test lets go
 };
 
 class FakeDialogView : public PortDialogView {
@@ -172,19 +176,24 @@ public:
         movedTop = top;
     }
     void showMainWindow() override { ++mainShown; }
-    PortDialogView& createPortDialogWindow(PortDialog&) override
+    void setMainFrameHandler(std::function<void()> handler) override { frameHandler = std::move(handler); }
+    int doubleClickIntervalMs() const override { return doubleClickMs; }
+    // Like a window, the shell keeps each behaviour until it is itself gone.
+    void createPortDialogWindow(std::unique_ptr<PortDialog> dialog) override
     {
         ++dialogsCreated;
         dialogView = FakeDialogView{};
-        return dialogView;
+        dialog->attach(dialogView);
+        dialogs.push_back(std::move(dialog));
     }
     void showPortDialogWindow(bool modal) override { dialogModal.push_back(modal); }
     void raisePortDialogWindow() override { ++dialogRaised; }
-    ReferenceView& createReferenceWindow(ReferenceWindow&) override
+    void createReferenceWindow(std::unique_ptr<ReferenceWindow> window) override
     {
         ++referencesCreated;
         referenceView = FakeReferenceView{};
-        return referenceView;
+        window->attach(referenceView);
+        references.push_back(std::move(window));
     }
     void showReferenceWindow() override { ++referenceShown; }
     void quit() override { ++quits; }
@@ -201,8 +210,12 @@ public:
     int referencesCreated = 0;
     int referenceShown = 0;
     int quits = 0;
+    int doubleClickMs = 400;
+    std::function<void()> frameHandler;
     FakeDialogView dialogView;
     FakeReferenceView referenceView;
+    std::vector<std::unique_ptr<PortDialog>> dialogs;
+    std::vector<std::unique_ptr<ReferenceWindow>> references;
 };
 
 // A whole program on fakes and the virtual clock.
@@ -211,11 +224,12 @@ struct Rig {
     FakeTimer timer1{clock};
     FakeTimer timer2{clock};
     FakeTimer timer4{clock};
+    FakeTimer inputGuard{clock};
     FakePort port;
     FakeStore store;
     FakeView view;
     FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, view, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, view, shell};
 
     Rig() { program.link().setClock(clock); }
     Link& link() { return program.link(); }

@@ -23,9 +23,10 @@ struct LiveProgram {
     QtTimer timer1;
     QtTimer timer2;
     QtTimer timer4;
+    QtTimer inputGuard;
     FakeView view;
     FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, view, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, view, shell};
 
     Link& link() { return program.link(); }
     void click(const char* button) { program.panel().click(button); }

@@ -1,10 +1,17 @@
 // The main window: built from the panel tables, it shows what they say and
 // hands clicks, holds and keys to the program.
 #include "fakes.h"
+#include "qt_keys.h"
+#include "qt_wait.h"
+
+#include "app/qt_twips.h"
 #include "panel/panel_table.h"
 #include "panel/qt_main_window.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFontInfo>
+#include <QMessageBox>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -59,11 +67,12 @@ struct WindowRig {
     FakeTimer timer1{clock};
     FakeTimer timer2{clock};
     FakeTimer timer4{clock};
+    FakeTimer inputGuard{clock};
     FakePort port;
     FakeStore store;
     FakeShell shell;
     QtMainWindow window;
-    Program program{port, store, timer1, timer2, timer4, window, shell};
+    Program program{port, store, timer1, timer2, timer4, inputGuard, window, shell};
     bool active = false;
     int closes = 0;
 };
@@ -153,7 +162,7 @@ TEST(MainWindow, GroupsAndLabelsAsTheTablesSay)
         EXPECT_EQ(rig.label(line)->palette().color(QPalette::Window), QColor(Qt::white)) << line;
         EXPECT_GT(rig.label(line)->frameWidth(), 0) << line;
     }
-    for (const char* red : {"Label25", "Label27", "Label28", "LinkNotice"})
+    for (const char* red : {"Label27", "Label28", "LinkNotice"})
         EXPECT_EQ(rig.label(red)->palette().color(QPalette::WindowText), QColor(Qt::red)) << red;
     EXPECT_TRUE(rig.label("Label27")->isHidden());
     EXPECT_TRUE(rig.label("Label28")->isHidden());
@@ -176,6 +185,7 @@ TEST(MainWindow, FocusStartsOnPowerOnAndSpaceSendsIt)
 TEST(MainWindow, ClickingEachSendingButtonWritesItsFrame)
 {
     WindowRig rig;
+    rig.program.panel().setOuterHeight(kExpandedHeight); // the read-outs too
     for (const PanelButton& b : panelButtons()) {
         if (b.action != Action::Click)
             continue;
@@ -190,6 +200,46 @@ TEST(MainWindow, ClickingEachSendingButtonWritesItsFrame)
     EXPECT_EQ(rig.label("Label11")->text(), " C R 7  [CR] ");
     EXPECT_EQ(rig.label("Label12")->text(), " 0 0  [CR] ");
     EXPECT_FALSE(rig.label("Label28")->isHidden());
+}
+
+// Return clicks a focused button as Space does; a held key clicks once,
+// whatever its auto-repeat; the arrows still ignore the keyboard.
+TEST(MainWindow, SpaceAndReturnClickOncePerStroke)
+{
+    WindowRig rig;
+    ASSERT_TRUE(rig.active);
+    XKeyboard keys;
+    QPushButton* on = rig.button("Command17");
+    on->setFocus();
+    keys.stroke(on, Qt::Key_Return);
+    keys.stroke(on, Qt::Key_Enter);
+    keys.stroke(on, Qt::Key_Space);
+    EXPECT_EQ(rig.port.written, std::vector<std::string>(3, "C00\r"));
+
+    rig.port.written.clear();
+    for (bool flagged : {false, true}) {
+        keys.hold(on, Qt::Key_Space, 25, flagged);
+        keys.hold(on, Qt::Key_Return, 25, flagged);
+    }
+    EXPECT_EQ(rig.port.written, std::vector<std::string>(4, "C00\r"));
+
+    // Return held on another window's button, the focus then here: its
+    // repeats and its release click nothing.
+    rig.port.written.clear();
+    keys.heldFromElsewhere(on, Qt::Key_Return, 10);
+    EXPECT_TRUE(rig.port.written.empty());
+
+    QPushButton* arrow = rig.button("Command1");
+    arrow->setFocus();
+    keys.stroke(arrow, Qt::Key_Return);
+    keys.stroke(arrow, Qt::Key_Space);
+    EXPECT_TRUE(rig.port.written.empty());
+    EXPECT_FALSE(rig.program.panel().holding());
+
+    // "END" takes Return too.
+    rig.button("Command16")->setFocus();
+    keys.stroke(rig.button("Command16"), Qt::Key_Return);
+    EXPECT_EQ(rig.shell.quits, 1);
 }
 
 TEST(MainWindow, HoldButtonsAnswerTheMouseOnly)
@@ -238,51 +288,105 @@ TEST(MainWindow, AnyMouseButtonHoldsAndTheReleaseOffTheButtonEndsIt)
     EXPECT_EQ(rig.port.written, std::vector<std::string>(2, "C8F\r"));
 }
 
-TEST(MainWindow, CollapsedHeightCutsOffExactlyTheExpandedArea)
+// The controls of the part below the collapsed height, by the tables.
+std::set<std::string> expandedAreaControls()
 {
-    WindowRig rig;
-    EXPECT_EQ(rig.window.size(), QSize(679, 353)); // (5780 - 480) / 15
-    std::set<std::string> below;
-    for (QWidget* w : rig.window.findChildren<QWidget*>()) {
-        if (w->objectName().isEmpty() || !rig.window.control(w->objectName().toStdString()))
-            continue;
-        const QRect r = rig.placed(w);
-        if (r.top() >= rig.window.height())
-            below.insert(w->objectName().toStdString());
-        else
-            EXPECT_LE(r.bottom(), rig.window.height() - 1) << w->objectName().toStdString();
-    }
-    std::set<std::string> expected;
+    std::set<std::string> names{"Frame9", "Frame15"};
     for (const PanelButton& b : panelButtons())
         if (b.geometry.top >= kExpandedAreaTop)
-            expected.insert(std::string(b.name));
+            names.insert(std::string(b.name));
     for (const PanelLabel& l : panelLabels())
         if (l.geometry.top >= kExpandedAreaTop)
-            expected.insert(std::string(l.name));
-    expected.insert({"Frame9", "Frame15"});
-    EXPECT_EQ(below, expected);
-    EXPECT_EQ(expected.size(), 19u);
-
-    rig.program.panel().setOuterHeight(kExpandedHeight);
-    EXPECT_EQ(rig.window.size(), QSize(679, 508)); // the whole 7620
+            names.insert(std::string(l.name));
+    return names;
 }
 
-TEST(MainWindow, CtrlHTogglesFromWhicheverButtonHasTheFocus)
+TEST(MainWindow, OuterHeightsIncludeTheRealFrame)
+{
+    WindowRig rig;
+    ASSERT_TRUE(waitFor([&] { return rig.window.frameGeometry().height() > rig.window.height(); }));
+    // 5780 twips outer, whatever the title bar takes of it.
+    EXPECT_EQ(rig.window.frameGeometry().height(), twipsToPixels(kCollapsedHeight));
+    EXPECT_EQ(rig.window.width(), 679);
+    rig.program.panel().setOuterHeight(kExpandedHeight);
+    EXPECT_EQ(rig.window.frameGeometry().height(), twipsToPixels(kExpandedHeight));
+    EXPECT_EQ(rig.window.outerWidthTwips(), rig.window.frameGeometry().width() * 15.0);
+}
+
+// Collapsed, the expanded part is out of reach: not drawn, not on the Tab
+// chain, not pressable through the accessibility interface; the monitor is
+// still written, and shows with the visibility the behaviour gave it.
+TEST(MainWindow, CollapsedHeightPutsTheExpandedAreaOutOfReach)
 {
     WindowRig rig;
     ASSERT_TRUE(rig.active);
-    QTest::keyClick(rig.window.focusWidget(), Qt::Key_H, Qt::ControlModifier);
-    EXPECT_EQ(rig.window.height(), 508);
-    rig.button("Command12")->setFocus();
-    QTest::keyClick(rig.button("Command12"), Qt::Key_H, Qt::ControlModifier);
-    EXPECT_EQ(rig.window.height(), 353);
-    for (Qt::KeyboardModifiers m : {Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier),
-                                    Qt::KeyboardModifiers(Qt::ControlModifier | Qt::AltModifier),
-                                    Qt::KeyboardModifiers(Qt::NoModifier)}) {
-        QTest::keyClick(rig.button("Command12"), Qt::Key_H, m);
-        EXPECT_EQ(rig.window.height(), 353);
+    const std::set<std::string> expanded = expandedAreaControls();
+    EXPECT_EQ(expanded.size(), 19u);
+    for (QWidget* w : rig.window.findChildren<QWidget*>()) {
+        const std::string name = w->objectName().toStdString();
+        if (name.empty() || !rig.window.control(name))
+            continue;
+        if (expanded.count(name)) {
+            EXPECT_FALSE(w->isVisible()) << name;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(a, nullptr) << name;
+            EXPECT_TRUE(a->state().invisible) << name;
+            continue;
+        }
+        EXPECT_TRUE(w->isVisible() || w->isHidden()) << name;
+        if (w->isVisible()) // all of it inside the collapsed client area
+            EXPECT_LE(rig.placed(w).bottom(), rig.window.height() - 1) << name;
     }
+
+    // Tab walks the whole chain without entering the expanded part.
+    std::set<std::string> reached;
+    for (int i = 0; i < 80; ++i) {
+        QTest::keyClick(rig.window.focusWidget(), Qt::Key_Tab);
+        reached.insert(rig.window.focusWidget()->objectName().toStdString());
+    }
+    for (const std::string& name : expanded)
+        EXPECT_EQ(reached.count(name), 0u) << name;
+    EXPECT_EQ(reached.count("Command16"), 1u); // "END" is on the chain
+
+    // A screen reader's "press" on "Status" or "COM" does nothing.
+    for (const char* name : {"Command44", "Command33", "Command74"}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(rig.button(name));
+        ASSERT_NE(a->actionInterface(), nullptr);
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    waitFor([] { return false; }, 300); // a press acts after a short delay
     EXPECT_EQ(rig.sent(), 0u);
+    EXPECT_TRUE(rig.port.isOpen());
+
+    // Written while collapsed, seen once expanded.
+    rig.button("Command17")->click();
+    rig.port.receive("\x06\r");
+    rig.program.panel().setOuterHeight(kExpandedHeight);
+    EXPECT_EQ(rig.label("Label11")->text(), " C 0 0  [CR] ");
+    EXPECT_TRUE(rig.label("Label11")->isVisible());
+    EXPECT_TRUE(rig.label("Label28")->isVisible());
+    for (const std::string& name : expanded)
+        EXPECT_TRUE(rig.window.control(name)->isEnabled()) << name;
+
+    // What the behaviour hid stays hidden across the heights.
+    rig.program.panel().setOuterHeight(kCollapsedHeight);
+    rig.button("Command17")->click();
+    rig.clock.advance(rig.timer2.interval()); // no reply: the legends go
+    rig.window.setControlVisible("Frame15", false);
+    rig.program.panel().setOuterHeight(kExpandedHeight);
+    EXPECT_FALSE(rig.label("Label28")->isVisible());
+    EXPECT_FALSE(rig.window.control("Frame15")->isVisible());
+    EXPECT_TRUE(rig.window.control("Frame9")->isVisible());
+    EXPECT_TRUE(rig.button("Command44")->isVisible());
+
+    // Tab reaches the read-outs again.
+    reached.clear();
+    for (int i = 0; i < 80; ++i) {
+        QTest::keyClick(rig.window.focusWidget(), Qt::Key_Tab);
+        reached.insert(rig.window.focusWidget()->objectName().toStdString());
+    }
+    EXPECT_EQ(reached.count("Command44"), 1u);
+    EXPECT_EQ(reached.count("Command33"), 1u);
 }
 
 TEST(MainWindow, LongReceivedLineKeepsItsPlace)
@@ -295,7 +399,7 @@ TEST(MainWindow, LongReceivedLineKeepsItsPlace)
     rig.window.setCaption("Label12", text);
     EXPECT_EQ(line->text().size(), 80000);
     EXPECT_EQ(line->geometry(), before);
-    EXPECT_EQ(rig.window.size(), QSize(679, 508));
+    EXPECT_EQ(rig.window.frameGeometry().height(), twipsToPixels(kExpandedHeight));
     // Drawn all the same: the start of the line shows.
     const QImage shown = line->grab().toImage();
     int ink = 0;
@@ -318,6 +422,95 @@ TEST(MainWindow, CommandTableHidesTheStatusFrameWithItsLabels)
     EXPECT_FALSE(rig.label("Label26")->isVisible());
     rig.program.referenceClosed();
     EXPECT_TRUE(rig.label("Label25")->isVisible());
+}
+
+// The pressed arrow can no longer receive its release: the hold ends then,
+// not at the next click, and the release if it still comes is not a second
+// one.
+TEST(MainWindow, AHoldEndsWhenTheWindowCannotReceiveItsRelease)
+{
+    struct Way {
+        const char* what;
+        std::function<void(WindowRig&)> act;
+        std::function<void(WindowRig&)> undo;
+    };
+    const Way ways[] = {
+        {"hidden", [](WindowRig& r) { r.window.hide(); }, [](WindowRig& r) { r.window.show(); }},
+        {"minimised", [](WindowRig& r) { r.window.showMinimized(); },
+         [](WindowRig& r) { r.window.showNormal(); }},
+        {"a modal box", [](WindowRig& r) {
+             auto* box = new QMessageBox(QMessageBox::Warning, "Error", "Retry Comport");
+             box->setAttribute(Qt::WA_DeleteOnClose);
+             box->setWindowModality(Qt::ApplicationModal); // as exec() shows it
+             box->show();
+         },
+         [](WindowRig&) {
+             if (QWidget* box = QApplication::activeModalWidget())
+                 box->close();
+         }},
+    };
+    for (const Way& way : ways) {
+        WindowRig rig;
+        ASSERT_TRUE(rig.active) << way.what;
+        QPushButton* up = rig.button("Command1");
+        QTest::mousePress(up, Qt::LeftButton);
+        rig.clock.advance(150);
+        ASSERT_TRUE(rig.program.panel().holding()) << way.what;
+        way.act(rig);
+        EXPECT_FALSE(rig.program.panel().holding()) << way.what;
+        EXPECT_FALSE(up->isDown()) << way.what;
+        rig.clock.advance(1000);
+        EXPECT_EQ(rig.port.written, std::vector<std::string>(2, "C09\r")) << way.what;
+        way.undo(rig);
+        QTest::qWaitFor([&] { return QApplication::activeModalWidget() == nullptr; });
+
+        // Written since the interruption, then the late release: untouched.
+        rig.program.panel().setOuterHeight(kExpandedHeight);
+        rig.button("Command44")->click();
+        QTest::mouseRelease(up, Qt::LeftButton);
+        EXPECT_EQ(rig.label("Label11")->text(), " C R 0  [CR] ") << way.what;
+    }
+}
+
+// What a repeat tick asks: is a mouse button down right now.
+TEST(MainWindow, MouseButtonDownFollowsTheMouse)
+{
+    WindowRig rig;
+    ASSERT_TRUE(rig.active);
+    EXPECT_FALSE(rig.window.mouseButtonDown());
+    QTest::mousePress(rig.button("Command30"), Qt::RightButton);
+    EXPECT_TRUE(rig.window.mouseButtonDown());
+    QTest::mouseRelease(rig.button("Command30"), Qt::RightButton);
+    EXPECT_FALSE(rig.window.mouseButtonDown());
+}
+
+TEST(MainWindow, StatusLabelHasTheBorderOfTheOtherLinesAndRedText)
+{
+    WindowRig rig;
+    rig.program.panel().setOuterHeight(kExpandedHeight);
+    rig.window.setCaption("Label25", " Power ON");
+    rig.window.setCaption("Label11", " C R 0  [CR] ");
+    const QImage status = rig.label("Label25")->grab().toImage();
+    const QImage sent = rig.label("Label11")->grab().toImage();
+    // The border: the same colour all round as the sent line's.
+    const QColor border = sent.pixelColor(0, 0);
+    EXPECT_NE(border, QColor(Qt::white));
+    for (const QPoint p : {QPoint(0, 0), QPoint(status.width() - 1, 0), QPoint(0, status.height() - 1),
+                           QPoint(status.width() / 2, status.height() - 1), QPoint(status.width() / 2, 0)})
+        EXPECT_EQ(status.pixelColor(p), border) << p.x() << "," << p.y();
+    EXPECT_EQ(status.pixelColor(1, 1), QColor(Qt::white));
+    // The text: red, and only red.
+    int red = 0;
+    for (int x = 2; x < status.width() - 2; ++x) {
+        for (int y = 2; y < status.height() - 2; ++y) {
+            const QColor c = status.pixelColor(x, y);
+            if (c == QColor(Qt::white))
+                continue;
+            EXPECT_GT(c.red(), 200) << x << "," << y;
+            red += c.green() < 80 && c.blue() < 80;
+        }
+    }
+    EXPECT_GT(red, 20);
 }
 
 TEST(MainWindow, WindowSystemCloseReachesTheHandler)

@@ -1,8 +1,10 @@
 // The port dialog's window mirrors its behaviour and passes the operator's
 // actions on.
 #include "fakes.h"
+#include "qt_keys.h"
 #include "settings/qt_port_dialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,17 +23,18 @@ public:
     void showMainWindow() override { ++shown; }
     void portOpened() override {}
     void choiceStored(const StoreOutcome&) override {}
-    void portDialogClosed() override { ++closed; }
+    void portDialogClosed(PortDialog&) override { ++closed; }
+    void warningClosed() override { ++warnings; }
     int shown = 0;
     int closed = 0;
+    int warnings = 0;
 };
 
 struct DialogRig {
     DialogRig()
     {
-        window = new QtPortDialog(dialog);
-        dialog.attach(*window);
-        dialog.load();
+        window = new QtPortDialog(std::make_unique<PortDialog>(choice, port, store, host));
+        window->behaviour().load();
         window->show();
     }
     ~DialogRig() { delete window.data(); }
@@ -42,7 +45,6 @@ struct DialogRig {
     FakePort port;
     FakeStore store;
     NullHost host;
-    PortDialog dialog{choice, port, store, host};
     QPointer<QtPortDialog> window;
 };
 
@@ -93,6 +95,22 @@ TEST(PortDialogWindow, ClicksAndTypingReachTheBehaviour)
     EXPECT_EQ(rig.host.closed, 1);
 }
 
+TEST(PortDialogWindow, OtherFieldSetWithoutTheKeyboardCounts)
+{
+    DialogRig rig;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(rig.other());
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->editableTextInterface(), nullptr);
+    a->editableTextInterface()->replaceText(0, 1, "7");
+    EXPECT_EQ(rig.other()->text(), "7");
+    EXPECT_EQ(rig.choice.portNumber, 7);
+    a->editableTextInterface()->replaceText(0, 1, "16"); // not a port: back to "0"
+    EXPECT_EQ(rig.other()->text(), "0");
+    EXPECT_EQ(rig.choice.portNumber, 7);
+    rig.other()->setText("11");
+    EXPECT_EQ(rig.choice.portNumber, 11);
+}
+
 TEST(PortDialogWindow, WarningIsAnExclamationBoxWithOneButton)
 {
     DialogRig rig;
@@ -113,6 +131,33 @@ TEST(PortDialogWindow, WarningIsAnExclamationBoxWithOneButton)
     EXPECT_EQ(seenTitle, "Error");
     EXPECT_EQ(seenIcon, QMessageBox::Warning);
     EXPECT_TRUE(rig.window->isVisible());
+}
+
+TEST(PortDialogWindow, ReturnOnOkOrCancelIsAClick)
+{
+    {
+        DialogRig rig;
+        XKeyboard keys;
+        QTest::mouseClick(rig.option("Option6"), Qt::LeftButton); // COM4
+        auto* ok = rig.window->findChild<QPushButton*>("Command1");
+        ok->setFocus();
+        keys.hold(ok, Qt::Key_Return, 10, false);
+        EXPECT_TRUE(rig.port.isOpen());
+        EXPECT_EQ(rig.port.portNumber(), 4);
+        EXPECT_EQ(rig.host.closed, 1);
+        EXPECT_EQ(rig.port.opens, 1);
+    }
+    {
+        DialogRig rig;
+        rig.choice.previousPortNumber = 2;
+        auto* cancel = rig.window->findChild<QPushButton*>("Command2");
+        cancel->setFocus();
+        XKeyboard keys;
+        keys.stroke(cancel, Qt::Key_Return);
+        EXPECT_TRUE(rig.port.isOpen());
+        EXPECT_EQ(rig.port.portNumber(), 2);
+        EXPECT_EQ(rig.host.closed, 1);
+    }
 }
 
 TEST(PortDialogWindow, WindowSystemCloseAppliesNothing)

@@ -1,9 +1,11 @@
 // The command list window: its lists hold the catalogues verbatim and the
 // operator's picks, typing and buttons reach the behaviour.
 #include "fakes.h"
+#include "qt_keys.h"
 #include "reference/catalogues.h"
 #include "reference/qt_reference_window.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,10 +22,11 @@ struct WindowRig {
     {
         port.setPortNumber(1);
         port.open();
-        window = new QtReferenceWindow(behaviour);
-        behaviour.attach(*window);
-        behaviour.setCloseHandler([this] { ++closes; });
-        behaviour.load();
+        auto w = std::make_unique<ReferenceWindow>(link);
+        behaviour = w.get();
+        w->setCloseHandler([this] { ++closes; });
+        window = new QtReferenceWindow(std::move(w));
+        behaviour->load();
         window->show();
     }
     ~WindowRig() { delete window.data(); }
@@ -37,7 +40,7 @@ struct WindowRig {
     FakePort port;
     FakeView view;
     Link link{port, timer2, timer4, view};
-    ReferenceWindow behaviour{link};
+    ReferenceWindow* behaviour = nullptr; // owned by the window
     QPointer<QtReferenceWindow> window;
     int closes = 0;
 };
@@ -78,11 +81,58 @@ TEST(CommandListWindow, PickTypeAndSend)
     QTest::keyClick(rig.edit(), Qt::Key_Delete);
     QTest::keyClick(rig.edit(), Qt::Key_Delete);
     QTest::keyClicks(rig.edit(), "42");
-    EXPECT_EQ(rig.behaviour.composed(), "CF BRIGHT 042\r");
+    EXPECT_EQ(rig.behaviour->composed(), "CF BRIGHT 042\r");
     QTest::mouseClick(rig.button("Command1"), Qt::LeftButton);
     ASSERT_FALSE(rig.port.written.empty());
     EXPECT_EQ(rig.port.written.back(), "CF BRIGHT 042\r");
     EXPECT_FALSE(rig.window->findChild<QLabel*>("Label1")->isVisible());
+}
+
+// Whatever changes the edit box (typing, pasting, a screen reader or voice
+// control through the accessibility interface) is what SEND sends.
+TEST(CommandListWindow, EveryChangeOfTheEditBoxIsWhatSendSends)
+{
+    WindowRig rig;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(rig.edit());
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->editableTextInterface(), nullptr);
+    a->editableTextInterface()->replaceText(0, static_cast<int>(rig.edit()->text().size()), "C0B[CR]");
+    EXPECT_EQ(rig.edit()->text(), "C0B[CR]");
+    EXPECT_EQ(rig.behaviour->composed(), "C0B\r");
+    a->editableTextInterface()->insertText(0, "X");
+    EXPECT_EQ(rig.behaviour->composed(), "XC0B\r");
+    rig.edit()->setText("CR3[CR]"); // pasted or set by any other means
+    EXPECT_EQ(rig.behaviour->composed(), "CR3\r");
+    QTest::mouseClick(rig.button("Command1"), Qt::LeftButton);
+    ASSERT_FALSE(rig.port.written.empty());
+    EXPECT_EQ(rig.port.written.back(), "CR3\r");
+
+    // A pick writes the box itself; the box then shows exactly what is sent.
+    rig.list("Combo1")->setCurrentIndex(1);
+    EXPECT_EQ(rig.edit()->text().toStdString(), std::string(commandTextOf(basicCatalogue()[1])) + "[CR]");
+    EXPECT_EQ(rig.behaviour->composed(), std::string(commandTextOf(basicCatalogue()[1])) + "\r");
+}
+
+TEST(CommandListWindow, ReturnOnSendSendsOncePerStroke)
+{
+    WindowRig rig;
+    XKeyboard keys;
+    rig.button("Command1")->setFocus();
+    keys.stroke(rig.button("Command1"), Qt::Key_Return);
+    keys.hold(rig.button("Command1"), Qt::Key_Space, 20, false);
+    EXPECT_EQ(rig.port.written, std::vector<std::string>(2, "C00\r"));
+    rig.button("Command4")->setFocus();
+    keys.stroke(rig.button("Command4"), Qt::Key_Return);
+    EXPECT_TRUE(rig.list("Combo2")->isVisible());
+}
+
+TEST(CommandListWindow, OuterHeightIsTheCaptionsWithTheRealFrame)
+{
+    WindowRig rig;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(rig.window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.window->frameGeometry().height() > rig.window->height(); }));
+    EXPECT_EQ(rig.window->frameGeometry().height(), 167); // 2500 twips
+    EXPECT_EQ(rig.window->width(), 667);
 }
 
 TEST(CommandListWindow, CloseButtonAndTitleBarBothRunTheCloseSteps)

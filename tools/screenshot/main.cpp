@@ -92,9 +92,10 @@ int main(int argc, char** argv)
     orva::QtTimer timer1;
     orva::QtTimer timer2;
     orva::QtTimer timer4;
+    orva::QtTimer inputGuard;
     orva::QtMainWindow window;
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, window, shell);
+    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, window, shell);
     window.bind(program.panel());
 
     // "Status" on the closed port: the frame shows on the sent line and the
