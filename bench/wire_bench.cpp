@@ -150,6 +150,12 @@ public:
         else if (control == "Label25")
             statusAt = nowUs();
     }
+    void appendCaption(std::string_view control, std::string_view tail, const std::string& whole) override
+    {
+        window.appendCaption(control, tail, whole);
+        if (control == "Label12" && whole == expected && receivedAt == 0)
+            receivedAt = nowUs();
+    }
     void setControlVisible(std::string_view control, bool on) override
     {
         window.setControlVisible(control, on);

@@ -57,10 +57,21 @@ void Link::hyouji(const std::string& text, int mode)
         setStatus(std::move(*words));
 }
 
-void Link::showReceivedBuffer()
+void Link::showReceivedBuffer(std::size_t renderedBefore)
 {
     showLegends(bufferRendering_);
-    setReceived(bufferRendering_.line);
+    if (receivedShowsBuffer_ && receivedLine_.size() == renderedBefore) {
+        // The same caption as setting the whole rendering, without copying
+        // (and the view converting) all of a long line for every piece.
+        const std::string_view tail = std::string_view(bufferRendering_.line).substr(renderedBefore);
+        if (!tail.empty()) {
+            receivedLine_.append(tail);
+            view_.appendCaption(monitor::kReceivedLine, tail, receivedLine_);
+        }
+    } else {
+        setReceived(bufferRendering_.line);
+        receivedShowsBuffer_ = true;
+    }
     if (auto words = decodeReply(receivedLine_, buffer_.size(), panelCommand_, status_))
         setStatus(std::move(*words));
 }
@@ -83,11 +94,12 @@ void Link::onComm(int event)
             return;
     }
     const std::size_t before = buffer_.size();
+    const std::size_t renderedBefore = bufferRendering_.line.size();
     buffer_ += piece;
     // The same as hyouji(buffer_, kModeReceived), but the rendering of the
     // buffer grows by the new piece instead of starting over each time.
     appendMonitorTokens(bufferRendering_, std::string_view(buffer_).substr(before));
-    showReceivedBuffer();
+    showReceivedBuffer(renderedBefore);
 }
 
 bool Link::lineNotTakingData()
@@ -156,6 +168,7 @@ void Link::clearMonitorLines()
 
 void Link::clearBuffer()
 {
+    receivedShowsBuffer_ = false;
     buffer_.clear();
     bufferRendering_ = RenderedLine{" ", false, false};
 }
@@ -177,6 +190,7 @@ void Link::setSent(std::string text)
 
 void Link::setReceived(std::string text)
 {
+    receivedShowsBuffer_ = false;
     if (text == receivedLine_)
         return;
     receivedLine_ = std::move(text);

@@ -101,7 +101,7 @@ private:
     void showNotice();
     void showLegends(const RenderedLine& r);
     void hideLegends();
-    void showReceivedBuffer();
+    void showReceivedBuffer(std::size_t renderedBefore);
     bool lineNotTakingData();
     void noteWritten(std::size_t bytes);
     void forgetWrites();
@@ -124,6 +124,9 @@ private:
     std::string panelCommand_;
     std::string buffer_;
     RenderedLine bufferRendering_{" ", false, false}; // of buffer_, grown per piece
+    // The received line is the rendering of the buffer (as it was before the
+    // latest piece), so a piece only adds its own tokens to it.
+    bool receivedShowsBuffer_ = false;
     std::uint8_t awaiting_ = 0;
     std::uint64_t dropped_ = 0;
 

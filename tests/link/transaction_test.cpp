@@ -1,5 +1,6 @@
 // The transaction and the line monitor on the virtual clock.
 #include "fakes.h"
+#include "link/render.h"
 
 #include <gtest/gtest.h>
 
@@ -229,6 +230,43 @@ TEST_F(Transaction, FailedWriteAndLostPortAreReported)
     EXPECT_NE(rig.link().notice().find("lost (the other end hung up)"), std::string::npos);
     rig.link().portOpened();
     EXPECT_EQ(rig.link().notice(), "");
+}
+
+// Piece by piece the received line only grows, so the view is handed the
+// new tokens; whatever comes between (a send, the time-out mark, the clear)
+// it is given the whole line again. Its copy is always the model's caption.
+TEST_F(Transaction, ReceivedLineGrowsByTheTokensOfEachPiece)
+{
+    auto shownAsModel = [this] {
+        return rig.view.caption("Label12") == received() && rig.view.appendMismatches == 0;
+    };
+    send("CR0");
+    std::string all;
+    for (int i = 0; i < 300; ++i) {
+        const std::string piece(1, static_cast<char>((i * 37) % 256));
+        all += piece;
+        rig.port.receive(piece);
+        ASSERT_TRUE(shownAsModel()) << "piece " << i;
+    }
+    EXPECT_EQ(received(), renderMonitorLine(all).line);
+    EXPECT_EQ(rig.view.appends, 299); // the first piece replaced the empty line
+
+    rig.clock.advance(1000); // time-out: the line keeps the reply
+    rig.port.receive("00"); // a late reply starts a new line
+    EXPECT_EQ(received(), " 0 0 ");
+    rig.port.receive("\r");
+    EXPECT_TRUE(shownAsModel());
+    send("CR0");
+    rig.clock.advance(1000);
+    EXPECT_EQ(received(), " X X X X");
+    rig.port.receive("8");
+    rig.port.receive("0");
+    EXPECT_EQ(received(), " 8 0 ");
+    EXPECT_TRUE(shownAsModel());
+    rig.clock.advance(200); // the clear tick
+    rig.port.receive("Z");
+    EXPECT_EQ(received(), " 8 0 Z ");
+    EXPECT_TRUE(shownAsModel());
 }
 
 TEST_F(Transaction, LineThatTakesNoDataQueuesNothingOlderThanTheBound)

@@ -327,6 +327,23 @@ TEST_F(PanelHold, OneSecondSendsOnceAtThePressAndTenTimesMore)
     EXPECT_FALSE(rig.timer1.isEnabled());
 }
 
+// Timer1 keeps running with its interval: the time a tick takes (the send,
+// the monitor) is not added to the next interval.
+TEST_F(PanelHold, RepeatKeepsItsCadenceWhateverASendTakes)
+{
+    std::vector<std::int64_t> at;
+    rig.port.onWrite = [this, &at] {
+        at.push_back(rig.clock.now());
+        rig.clock.spend(7); // each send and its rendering take 7 ms
+    };
+    rig.panel().press("Command1");
+    rig.clock.advance(2000);
+    rig.panel().release();
+    ASSERT_EQ(at.size(), 21u); // at the press, then every 100 ms from its end
+    for (std::size_t i = 2; i < at.size(); ++i)
+        EXPECT_EQ(at[i] - at[i - 1], 100) << "repeat " << i;
+}
+
 TEST_F(PanelHold, HoldOnALineThatTakesNoDataQueuesAtMostTheBound)
 {
     rig.port.lineTakesData = false;

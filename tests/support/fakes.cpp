@@ -30,6 +30,8 @@ bool FakePort::write(std::string_view frame)
         return false;
     }
     written.emplace_back(frame);
+    if (onWrite)
+        onWrite();
     if (!lineTakesData)
         unsent += frame.size();
     return true;

@@ -8,6 +8,7 @@
 #include "settings/port_dialog.h"
 #include "settings/settings_store.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -44,6 +45,7 @@ public:
     std::set<int> availablePorts{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     std::set<int> heldPorts; // held by another program
     bool failWrites = false;
+    std::function<void()> onWrite; // runs at each write that goes out
     // The line: while it takes no data, written bytes stay unsent.
     bool lineTakesData = true;
     std::size_t unsent = 0;
@@ -79,6 +81,17 @@ public:
         captions[std::string(control)] = text;
         ++captionWrites;
     }
+    // Grows its own copy, as the main window does; a tail that does not
+    // make the whole caption is counted.
+    void appendCaption(std::string_view control, std::string_view tail, const std::string& whole) override
+    {
+        std::string& caption = captions[std::string(control)];
+        caption += tail;
+        ++captionWrites;
+        ++appends;
+        if (caption != whole)
+            ++appendMismatches;
+    }
     void setControlVisible(std::string_view control, bool on) override
     {
         visible[std::string(control)] = on;
@@ -103,6 +116,8 @@ public:
     std::map<std::string, bool> visible;
     int outerHeight = 0;
     int captionWrites = 0;
+    int appends = 0;
+    int appendMismatches = 0;
     bool expandedAreaShown = true;
     bool mouseDown = true; // the operator keeps holding unless a test lets go
 };

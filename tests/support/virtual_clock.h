@@ -17,6 +17,9 @@ public:
     std::int64_t now() const { return now_; }
     std::int64_t nowMs() const override { return now_; }
     void advance(std::int64_t ms);
+    // Time taken by the handler that runs now (a tick's, an event's): the
+    // clock moves on, no timer fires meanwhile.
+    void spend(std::int64_t ms) { now_ += ms; }
 
 private:
     friend class FakeTimer;
