@@ -419,6 +419,47 @@ TEST(MainWindow, ReceivedLineIsRepaintedAboutOnceAFrame)
     EXPECT_GT(count.paints, 0);
 }
 
+// A line longer than its label that only grows beyond the edge looks the
+// same: the label takes the text without being drawn again. Any other change
+// is drawn.
+TEST(MainWindow, ReceivedLineIsRedrawnWhenWhatShowsChanges)
+{
+    WindowRig rig;
+    rig.program.panel().setOuterHeight(kExpandedHeight);
+    QLabel* line = rig.label("Label12");
+    auto shows = [&](const std::string& caption) {
+        return QTest::qWaitFor([&] { return line->text() == latin1(caption); });
+    };
+    const std::string as(2000, 'A'); // far more than the label can show
+    rig.window.setCaption("Label12", as);
+    ASSERT_TRUE(shows(as));
+    QTest::qWait(50); // drawn
+    const QImage before = line->grab().toImage();
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } count;
+    line->installEventFilter(&count);
+
+    rig.window.appendCaption("Label12", "BBBB", as + "BBBB");
+    ASSERT_TRUE(shows(as + "BBBB"));
+    QTest::qWait(50);
+    EXPECT_EQ(count.paints, 0);
+    EXPECT_EQ(line->grab().toImage(), before);
+
+    const std::string bs = "B" + as;
+    rig.window.setCaption("Label12", bs);
+    ASSERT_TRUE(shows(bs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count.paints > 0; }));
+    EXPECT_NE(line->grab().toImage(), before);
+    rig.window.setCaption("Label12", "");
+    ASSERT_TRUE(shows(""));
+}
+
 TEST(MainWindow, LongReceivedLineKeepsItsPlace)
 {
     WindowRig rig;
