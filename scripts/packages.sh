@@ -3,15 +3,25 @@
 # later). Sourced by the other scripts; does nothing when all is present.
 orva_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
+  groff-base python3-serial
+  locales
   clang libclang-rt-14-dev
+  # The desktop suite: an X server, a window manager, the accessibility bus,
+  # real input, screenshots, and a comma-decimal locale built on the fly.
+  python3 python3-pyatspi xvfb openbox xdotool x11-utils at-spi2-core dbus imagemagick locales
+)
+# Building the Debian package and checking it (scripts/package).
+orva_packaging_packages=(
+  dpkg-dev debhelper lintian desktop-file-utils appstream man-db
 )
 
-orva_install_packages() {
-  local missing=()
-  for p in "${orva_packages[@]}"; do
+orva_install_packages() { # orva_install_packages [PACKAGE...] (default: orva_packages)
+  local missing=() wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${orva_packages[@]}")
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

@@ -141,7 +141,7 @@ bool anyMouseButtonDown()
     }
 #endif
 #ifdef Q_OS_WIN
-    return (GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_MBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000;
+    return ((GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_MBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000) != 0;
 #else
     return (QGuiApplication::mouseButtons() & (Qt::LeftButton | Qt::MiddleButton | Qt::RightButton)) != 0;
 #endif

@@ -297,8 +297,6 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     setAutoFillBackground(true);
     setStyleSheet(faceStyleSheet());
 
-    // Frames first, so that they lie behind; a control inside a frame's
-    // rectangle becomes the frame's child and hides with it.
     // What lies in the part that only the expanded height shows goes into
     // one transparent area, which the collapsed height hides as a whole:
     // its controls are then neither drawn nor reachable, and keep their own
@@ -312,6 +310,8 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     auto areaOf = [this](const TwipsRect& r) -> QWidget* {
         return r.top >= kExpandedAreaTop ? expandedArea_ : this;
     };
+    // Frames first, so that they lie behind; a control inside a frame's
+    // rectangle becomes the frame's child and hides with it.
     std::vector<std::pair<TwipsRect, QFrame*>> frames;
     for (const PanelGroup& g : panelGroups()) {
         QWidget* area = areaOf(g.geometry);
@@ -523,6 +523,7 @@ bool QtMainWindow::event(QEvent* event)
     switch (event->type()) {
     case QEvent::Hide:
     case QEvent::WindowBlocked: // a modal window opened
+    case QEvent::UngrabMouse:   // Qt's mouse grab taken away (a popup)
         interruptHold();
         break;
     case QEvent::WindowStateChange:

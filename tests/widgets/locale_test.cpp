@@ -5,6 +5,9 @@
 #include "settings/stored_settings.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -14,24 +17,56 @@
 namespace orva::test {
 namespace {
 
+bool switchToCommaLocale()
+{
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8",
+                             "es_ES.UTF-8", "it_IT.UTF-8", "ru_RU.UTF-8", "pt_BR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name) && std::string(std::localeconv()->decimal_point) == ",")
+            return true;
+    }
+    return false;
+}
+
+// Without one installed, one is compiled from the C library's sources when
+// they are there (the package locales), once for the whole run.
+QString compiledLocales()
+{
+    static QTemporaryDir dir;
+    static const bool made = dir.isValid()
+        && QProcess::execute("localedef", {"-i", "de_DE", "-f", "UTF-8", dir.filePath("de_DE.UTF-8")}) == 0;
+    return made ? dir.path() : QString();
+}
+
 class CommaDecimalLocale : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_NE(QApplication::instance(), nullptr);
         saved_ = std::setlocale(LC_ALL, nullptr);
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8",
-                                 "es_ES.UTF-8", "it_IT.UTF-8", "ru_RU.UTF-8", "pt_BR.UTF-8"}) {
-            if (std::setlocale(LC_ALL, name) && std::string(std::localeconv()->decimal_point) == ",")
+        savedPath_ = qgetenv("LOCPATH");
+        if (switchToCommaLocale())
+            return;
+        if (const QString path = compiledLocales(); !path.isEmpty()) {
+            qputenv("LOCPATH", QFile::encodeName(path));
+            if (switchToCommaLocale())
                 return;
         }
-        std::setlocale(LC_ALL, saved_.c_str());
-        GTEST_SKIP() << "no comma-decimal locale is installed (Debian: the package locales-all)";
+        TearDown();
+        GTEST_SKIP() << "no comma-decimal locale is installed, and none could be made with localedef "
+                        "(Debian: the package locales-all, or locales)";
     }
-    void TearDown() override { std::setlocale(LC_ALL, saved_.c_str()); }
+    void TearDown() override
+    {
+        std::setlocale(LC_ALL, saved_.c_str());
+        if (savedPath_.isNull())
+            qunsetenv("LOCPATH");
+        else
+            qputenv("LOCPATH", savedPath_);
+    }
 
 private:
     std::string saved_;
+    QByteArray savedPath_;
 };
 
 TEST_F(CommaDecimalLocale, StoredValuesAndTheOtherFieldReadAPoint)

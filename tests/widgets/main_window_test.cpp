@@ -336,8 +336,9 @@ TEST(MainWindow, CollapsedHeightPutsTheExpandedAreaOutOfReach)
             continue;
         }
         EXPECT_TRUE(w->isVisible() || w->isHidden()) << name;
-        if (w->isVisible()) // all of it inside the collapsed client area
+        if (w->isVisible()) { // all of it inside the collapsed client area
             EXPECT_LE(rig.placed(w).bottom(), rig.window.height() - 1) << name;
+        }
     }
 
     // Tab walks the whole chain without entering the expanded part.
@@ -509,7 +510,7 @@ TEST(MainWindow, AHoldEndsWhenTheWindowCannotReceiveItsRelease)
         {"hidden", [](WindowRig& r) { r.window.hide(); }, [](WindowRig& r) { r.window.show(); }},
         {"minimised", [](WindowRig& r) { r.window.showMinimized(); },
          [](WindowRig& r) { r.window.showNormal(); }},
-        {"a modal box", [](WindowRig& r) {
+        {"a modal box", [](WindowRig&) {
              auto* box = new QMessageBox(QMessageBox::Warning, "Error", "Retry Comport");
              box->setAttribute(Qt::WA_DeleteOnClose);
              box->setWindowModality(Qt::ApplicationModal); // as exec() shows it
@@ -533,7 +534,7 @@ TEST(MainWindow, AHoldEndsWhenTheWindowCannotReceiveItsRelease)
         rig.clock.advance(1000);
         EXPECT_EQ(rig.port.written, std::vector<std::string>(2, "C09\r")) << way.what;
         way.undo(rig);
-        QTest::qWaitFor([&] { return QApplication::activeModalWidget() == nullptr; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == nullptr; }));
 
         // Written since the interruption, then the late release: untouched.
         rig.program.panel().setOuterHeight(kExpandedHeight);

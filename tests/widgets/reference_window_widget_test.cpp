@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -107,8 +108,12 @@ TEST(CommandListWindow, EveryChangeOfTheEditBoxIsWhatSendSends)
     ASSERT_FALSE(rig.port.written.empty());
     EXPECT_EQ(rig.port.written.back(), "CR3\r");
 
-    // A pick writes the box itself; the box then shows exactly what is sent.
+    // A pick writes the box itself, which runs the edit rule once, not a
+    // second time through the box's signal; the box then shows exactly what
+    // is sent.
+    QSignalSpy changes(rig.edit(), &QLineEdit::textChanged);
     rig.list("Combo1")->setCurrentIndex(1);
+    EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(rig.edit()->text().toStdString(), std::string(commandTextOf(basicCatalogue()[1])) + "[CR]");
     EXPECT_EQ(rig.behaviour->composed(), std::string(commandTextOf(basicCatalogue()[1])) + "\r");
 }
