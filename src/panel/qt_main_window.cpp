@@ -607,6 +607,8 @@ void QtMainWindow::setCaption(std::string_view name, const std::string& text)
     }
     QWidget* w = control(name);
     const QString caption = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (name == monitor::kNotice)
+        w->setToolTip(caption); // all of it, should it outgrow its three lines
     if (auto* label = qobject_cast<QLabel*>(w))
         label->setText(caption);
     else if (auto* button = qobject_cast<QPushButton*>(w))

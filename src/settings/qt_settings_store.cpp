@@ -73,23 +73,23 @@ void classifyRefusal(const QString& fileName, StoreOutcome& out)
 }
 
 // What in the store as the library reads it would be lost or changed by
-// writing it back ("the value of [Ports] COM1 runs over the end of its
-// line"), or an empty text when it reads cleanly.
+// writing it back ("[Ports] COM1 runs over its line"), or an empty text when
+// it reads cleanly.
 std::string unreadablePart(QSettings& settings)
 {
     const QStringList keys = settings.allKeys(); // the file is read here, and only then judged
     if (settings.status() == QSettings::FormatError)
-        return "it has lines the settings library cannot read";
+        return "it has lines that cannot be read";
     for (const QString& key : keys) {
         const QVariant value = settings.value(key);
         // "@Invalid()", or a "@Variant(...)" that does not load: written back
         // it would become "@Invalid()".
         if (!value.isValid())
-            return "the value of " + shownKey(key) + " cannot be read";
+            return shownKey(key) + " cannot be read";
         // Values never hold line ends; one that does has swallowed the lines
         // after it, through a quote that is not closed.
         if (spansLines(value))
-            return "the value of " + shownKey(key) + " runs over the end of its line (a quote not closed?)";
+            return shownKey(key) + " runs over its line (a quote not closed?)";
     }
     return {};
 }
@@ -179,11 +179,11 @@ std::string whatWritingWouldLose(const QString& fileName, const std::string& sec
             continue;
         const auto it = after.find(key);
         if (it == after.end() || !sameValue(it->second, value))
-            return "writing it would change the value of " + shownKey(key);
+            return "writing would change " + shownKey(key);
     }
     for (const auto& [key, value] : after) {
         if (!written.contains(key) && !before.count(key))
-            return "writing it would add " + shownKey(key);
+            return "writing would add " + shownKey(key);
     }
     return {};
 #endif

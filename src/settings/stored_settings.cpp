@@ -142,21 +142,22 @@ std::string notStoredNotice(std::int16_t portNumber, std::uint8_t baudCode, cons
         why = file + " is not a file";
         break;
     case Problem::ReadOnlyFolder:
-        why = file + " cannot be written: its folder " + outcome.detail + " is read-only";
+        why = file + " cannot be written: its folder is read-only";
         break;
     case Problem::NoFolder:
-        why = "the folder " + outcome.detail + " of " + file + " does not exist and cannot be made";
+        why = "the folder " + outcome.detail + " cannot be made";
         break;
     case Problem::Malformed:
-        why = file + " was left as it is: " + outcome.detail + "; correct it by hand";
+        why = file + " was left as it is: " + outcome.detail;
         break;
     case Problem::Failed:
         why = file + " could not be written";
         break;
     }
+    // Short enough for the three lines of the notice.
     const char* baud = baudCode == kBaud9600 ? "9600" : "19200";
-    return "Not stored for the next start: " + why + ". COM" + std::to_string(portNumber) + " at " + baud +
-           " baud is in use until the program ends.";
+    return "COM" + std::to_string(portNumber) + " at " + baud + " baud is in use but not stored for the next start: "
+        + why + ".";
 }
 
 } // namespace orva

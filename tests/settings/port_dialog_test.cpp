@@ -259,8 +259,8 @@ TEST_F(PortDialogPaths, ChoiceThatCannotBeStoredIsUsedAndTheNoticeSaysWhereAndWh
     EXPECT_GE(rig.shell.mainShown, 1);
     EXPECT_EQ(rig.store.writes, 1);
     const std::string notice = rig.link().notice();
-    EXPECT_EQ(notice, "Not stored for the next start: /home/op/.config/ORVA.conf is read-only. "
-                      "COM3 at 9600 baud is in use until the program ends.");
+    EXPECT_EQ(notice, "COM3 at 9600 baud is in use but not stored for the next start: "
+                      "/home/op/.config/ORVA.conf is read-only.");
     EXPECT_EQ(rig.view.caption("LinkNotice"), notice);
 
     // It stands while it holds: a good send keeps it, a failed one says its
@@ -291,15 +291,14 @@ TEST(NotStoredNotice, NamesThePlaceTheReasonAndThePortInUse)
     const std::pair<StoreOutcome, std::string> cases[] = {
         {{P::ReadOnlyFile, file, {}}, "/c/ORVA.conf is read-only"},
         {{P::NotAFile, file, {}}, "/c/ORVA.conf is not a file"},
-        {{P::ReadOnlyFolder, file, "/c"}, "/c/ORVA.conf cannot be written: its folder /c is read-only"},
-        {{P::NoFolder, file, "/c"}, "the folder /c of /c/ORVA.conf does not exist and cannot be made"},
-        {{P::Malformed, file, "the value of [Ports] COM1 cannot be read"},
-         "/c/ORVA.conf was left as it is: the value of [Ports] COM1 cannot be read; correct it by hand"},
+        {{P::ReadOnlyFolder, file, "/c"}, "/c/ORVA.conf cannot be written: its folder is read-only"},
+        {{P::NoFolder, file, "/c"}, "the folder /c cannot be made"},
+        {{P::Malformed, file, "[Ports] COM1 cannot be read"}, "/c/ORVA.conf was left as it is: [Ports] COM1 cannot be read"},
         {{P::Failed, file, {}}, "/c/ORVA.conf could not be written"},
     };
     for (const auto& [outcome, why] : cases) {
         EXPECT_EQ(notStoredNotice(12, 192, outcome),
-                  "Not stored for the next start: " + why + ". COM12 at 19200 baud is in use until the program ends.");
+                  "COM12 at 19200 baud is in use but not stored for the next start: " + why + ".");
     }
     EXPECT_EQ(notStoredNotice(3, 96, {}), "");
 }
