@@ -284,24 +284,5 @@ TEST_F(PortDialogPaths, ChoiceThatCannotBeStoredIsUsedAndTheNoticeSaysWhereAndWh
     EXPECT_EQ(rig.link().notice(), "");
 }
 
-TEST(NotStoredNotice, NamesThePlaceTheReasonAndThePortInUse)
-{
-    using P = StoreOutcome::Problem;
-    const std::string file = "/c/ORVA.conf";
-    const std::pair<StoreOutcome, std::string> cases[] = {
-        {{P::ReadOnlyFile, file, {}}, "/c/ORVA.conf is read-only"},
-        {{P::NotAFile, file, {}}, "/c/ORVA.conf is not a file"},
-        {{P::ReadOnlyFolder, file, "/c"}, "/c/ORVA.conf cannot be written: its folder is read-only"},
-        {{P::NoFolder, file, "/c"}, "the folder /c cannot be made"},
-        {{P::Malformed, file, "[Ports] COM1 cannot be read"}, "/c/ORVA.conf was left as it is: [Ports] COM1 cannot be read"},
-        {{P::Failed, file, {}}, "/c/ORVA.conf could not be written"},
-    };
-    for (const auto& [outcome, why] : cases) {
-        EXPECT_EQ(notStoredNotice(12, 192, outcome),
-                  "COM12 at 19200 baud is in use but not stored for the next start: " + why + ".");
-    }
-    EXPECT_EQ(notStoredNotice(3, 96, {}), "");
-}
-
 } // namespace
 } // namespace orva::test
