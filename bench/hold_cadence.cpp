@@ -59,6 +59,7 @@ public:
         out.swap(waiting_);
         return out;
     }
+    std::size_t bytesToWrite() const override { return 0; }
     std::string errorText() const override { return {}; }
     std::string deviceName() const override { return "COM" + std::to_string(number_); }
 
@@ -80,7 +81,7 @@ public:
             return "192";
         return fallback;
     }
-    void write(const std::string&, const std::string&, const std::string&) override {}
+    orva::StoreOutcome write(const std::string&, const Entries&) override { return {}; }
 };
 
 // The main window, with the mouse button held all along: the bench presses

@@ -133,9 +133,11 @@ public:
         auto it = values.find(section + "/" + key);
         return it == values.end() ? fallback : it->second;
     }
-    void write(const std::string& section, const std::string& key, const std::string& value) override
+    StoreOutcome write(const std::string& section, const Entries& entries) override
     {
-        values[section + "/" + key] = value;
+        for (const auto& [key, value] : entries)
+            values[section + "/" + key] = value;
+        return {};
     }
     std::map<std::string, std::string> values;
 };
@@ -152,6 +154,12 @@ public:
             receivedAt = nowUs();
         else if (control == monitor::kStatus)
             statusAt = nowUs();
+    }
+    void appendCaption(std::string_view control, std::string_view tail, const std::string& whole) override
+    {
+        window.appendCaption(control, tail, whole);
+        if (control == "Label12" && whole == expected && receivedAt == 0)
+            receivedAt = nowUs();
     }
     void setControlVisible(std::string_view control, bool on) override
     {

@@ -15,12 +15,13 @@ public:
     {
         return fallback;
     }
-    void write(const std::string&, const std::string&, const std::string&) override {}
+    StoreOutcome write(const std::string&, const Entries&) override { return {}; }
 };
 class Host : public PortDialogHost {
 public:
     void showMainWindow() override {}
     void portOpened() override {}
+    void choiceStored(const StoreOutcome&) override {}
     void portDialogClosed(PortDialog&) override {}
     void warningClosed() override {}
 };

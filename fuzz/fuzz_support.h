@@ -21,6 +21,7 @@ public:
     bool isOpen() const override { return opened; }
     bool write(std::string_view) override { return opened; }
     std::string read() override { std::string out; out.swap(waiting); return out; }
+    std::size_t bytesToWrite() const override { return 0; }
     std::string errorText() const override { return "fuzz"; }
     std::string deviceName() const override { return "fuzz"; }
     void deliver(std::string piece)

@@ -3,6 +3,7 @@
 #include "app/program.h"
 #include "app/qt_application.h"
 #include "app/qt_shell.h"
+#include "app/qt_signals.h"
 #include "link/qt_serial_port.h"
 #include "link/qt_timer.h"
 #include "panel/qt_main_window.h"
@@ -53,6 +54,9 @@ int main(int argc, char** argv)
     orva::Program program(port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell);
     window.bind(program.panel());
     window.setCloseHandler([&program] { program.mainWindowClosed(); });
+    // kill, Ctrl+C, logout: the same shut-down as END, so the port is
+    // closed and its lock released.
+    orva::QtTerminationSignals terminationSignals([&program](int) { program.endProgram(); });
 
     // For the start-up benchmark: say when the main window first shows, then
     // end half a second later.

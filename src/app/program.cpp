@@ -140,6 +140,12 @@ void Program::portOpened()
     link_.portOpened();
 }
 
+void Program::choiceStored(const StoreOutcome& outcome)
+{
+    // Said for as long as it holds: the next start will ask again.
+    link_.setStandingNotice(notStoredNotice(choice_.portNumber, choice_.baudCode, outcome));
+}
+
 void Program::portDialogClosed(PortDialog& dialog)
 {
     if (&dialog != portDialog_)

@@ -99,6 +99,7 @@ public:
     // PortDialogHost
     void showMainWindow() override;
     void portOpened() override;
+    void choiceStored(const StoreOutcome& outcome) override;
     void portDialogClosed(PortDialog& dialog) override;
     void warningClosed() override;
 

@@ -65,6 +65,7 @@ private:
         bool isOpen() const override { return inner_.isOpen(); }
         bool write(std::string_view frame) override;
         std::string read() override { return inner_.read(); }
+        std::size_t bytesToWrite() const override { return inner_.bytesToWrite(); }
         std::string errorText() const override { return inner_.errorText(); }
         std::string deviceName() const override { return inner_.deviceName(); }
         void onComm(int event) override;

@@ -33,9 +33,13 @@ void Link::hyouji(const std::string& text, int mode)
                 setNotice("Not sent: the port was lost (" + lostReason_ + "); trying to reopen it.");
             else
                 setNotice("Not sent: the port was lost (" + lostReason_ + "). Press COM to reopen it.");
+        } else if (lineNotTakingData()) {
+            setNotice("Not sent: the line is not taking data (" + std::to_string(port_.bytesToWrite())
+                      + " bytes of earlier commands still wait). Check the cable and the device at the other end.");
         } else if (!port_.write(text)) {
             setNotice("Not sent: " + port_.errorText());
-        } else if (!notice_.empty()) {
+        } else {
+            noteWritten(text.size());
             setNotice({});
         }
         setReceived({});
@@ -56,10 +60,21 @@ void Link::hyouji(const std::string& text, int mode)
         setStatus(std::move(*words));
 }
 
-void Link::showReceivedBuffer()
+void Link::showReceivedBuffer(std::size_t renderedBefore)
 {
     showLegends(bufferRendering_);
-    setReceived(bufferRendering_.line);
+    if (receivedShowsBuffer_ && receivedLine_.size() == renderedBefore) {
+        // The same caption as setting the whole rendering, without copying
+        // (and the view converting) all of a long line for every piece.
+        const std::string_view tail = std::string_view(bufferRendering_.line).substr(renderedBefore);
+        if (!tail.empty()) {
+            receivedLine_.append(tail);
+            view_.appendCaption(monitor::kReceivedLine, tail, receivedLine_);
+        }
+    } else {
+        setReceived(bufferRendering_.line);
+        receivedShowsBuffer_ = true;
+    }
     if (auto words = decodeReply(receivedLine_, buffer_.size(), panelCommand_, status_))
         setStatus(std::move(*words));
 }
@@ -82,15 +97,44 @@ void Link::onComm(int event)
             return;
     }
     const std::size_t before = buffer_.size();
+    const std::size_t renderedBefore = bufferRendering_.line.size();
     buffer_ += piece;
     // The same as hyouji(buffer_, kModeReceived), but the rendering of the
     // buffer grows by the new piece instead of starting over each time.
     appendMonitorTokens(bufferRendering_, std::string_view(buffer_).substr(before));
-    showReceivedBuffer();
+    showReceivedBuffer(renderedBefore);
+}
+
+bool Link::lineNotTakingData()
+{
+    const std::size_t waiting = port_.bytesToWrite();
+    if (waiting == 0) {
+        unsent_.clear();
+        return false;
+    }
+    const std::uint64_t sent = written_ > waiting ? written_ - waiting : 0;
+    while (!unsent_.empty() && unsent_.front().end <= sent)
+        unsent_.pop_front();
+    return !unsent_.empty() && clock_->nowMs() - unsent_.front().atMs >= kLineStallMs;
+}
+
+void Link::noteWritten(std::size_t bytes)
+{
+    if (bytes == 0)
+        return;
+    written_ += bytes;
+    unsent_.push_back({written_, clock_->nowMs()});
+}
+
+void Link::forgetWrites()
+{
+    unsent_.clear();
+    written_ = 0;
 }
 
 void Link::onPortLost(const std::string& why)
 {
+    forgetWrites();
     lostReason_ = why;
     if (reopen_)
         reopen_->portLost();
@@ -149,12 +193,14 @@ void Link::clearMonitorLines()
 
 void Link::clearBuffer()
 {
+    receivedShowsBuffer_ = false;
     buffer_.clear();
     bufferRendering_ = RenderedLine{" ", false, false};
 }
 
 void Link::portOpened()
 {
+    forgetWrites();
     lostReason_.clear();
     setNotice({});
 }
@@ -169,6 +215,7 @@ void Link::setSent(std::string text)
 
 void Link::setReceived(std::string text)
 {
+    receivedShowsBuffer_ = false;
     if (text == receivedLine_)
         return;
     receivedLine_ = std::move(text);
@@ -185,9 +232,22 @@ void Link::setStatus(std::string text)
 
 void Link::setNotice(std::string text)
 {
-    if (text == notice_)
+    problem_ = std::move(text);
+    showNotice();
+}
+
+void Link::setStandingNotice(std::string text)
+{
+    standing_ = std::move(text);
+    showNotice();
+}
+
+void Link::showNotice()
+{
+    const std::string& shown = problem_.empty() ? standing_ : problem_;
+    if (shown == notice_)
         return;
-    notice_ = std::move(text);
+    notice_ = shown;
     view_.setCaption(monitor::kNotice, notice_);
 }
 

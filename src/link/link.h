@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/clock.h"
 #include "link/monitor_controls.h"
 #include "link/render.h"
 #include "link/reopen.h"
@@ -9,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 namespace orva {
@@ -27,8 +29,14 @@ public:
     // The rendering counts characters in a 16-bit counter: this is the most
     // the reply buffer holds. What arrives beyond it is dropped.
     static constexpr std::size_t kBufferLimit = 32766;
+    // A frame needs a few milliseconds on the line even at 9600 baud. While
+    // bytes of a send are still waiting this long after it, the line is not
+    // taking data, and further sends are not queued behind them.
+    static constexpr std::int64_t kLineStallMs = 200;
 
     Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view);
+    // The clock that times the line (the machine's own unless set).
+    void setClock(const Clock& clock) { clock_ = &clock; }
     ~Link() override;
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -64,6 +72,9 @@ public:
     void clearBuffer();
     // The port is usable again (opened by start-up or the port dialog).
     void portOpened();
+    // A notice that stands while nothing more pressing is said (a port
+    // choice that could not be stored); empty to withdraw it.
+    void setStandingNotice(std::string text);
 
     Timer& replyTimer() { return replyTimer_; }
     Timer& clearTimer() { return clearTimer_; }
@@ -83,29 +94,48 @@ private:
     void setSent(std::string text);
     void setReceived(std::string text);
     void setStatus(std::string text);
-    void setNotice(std::string text);
+    void setNotice(std::string text); // what went wrong just now; empty when all went well
+    void showNotice();
     void showLegends(const RenderedLine& r);
     void hideLegends();
-    void showReceivedBuffer();
+    void showReceivedBuffer(std::size_t renderedBefore);
     void showLostNotice();
     bool reopening() const { return reopen_ && reopen_->active(); }
+    bool lineNotTakingData();
+    void noteWritten(std::size_t bytes);
+    void forgetWrites();
 
     SerialPort& port_;
     Timer& replyTimer_;
     Timer& clearTimer_;
     View& view_;
     Reopen* reopen_ = nullptr;
+    const Clock* clock_ = &steadyClock();
+
+    // Sends whose bytes may still wait in the port, oldest first: where each
+    // ends in the count of bytes written since the port opened, and when.
+    struct Write {
+        std::uint64_t end = 0;
+        std::int64_t atMs = 0;
+    };
+    std::deque<Write> unsent_;
+    std::uint64_t written_ = 0;
 
     std::string panelCommand_;
     std::string buffer_;
     RenderedLine bufferRendering_{" ", false, false}; // of buffer_, grown per piece
+    // The received line is the rendering of the buffer (as it was before the
+    // latest piece), so a piece only adds its own tokens to it.
+    bool receivedShowsBuffer_ = false;
     std::uint8_t awaiting_ = 0;
     std::uint64_t dropped_ = 0;
 
     std::string sentLine_;
     std::string receivedLine_;
     std::string status_;
-    std::string notice_;
+    std::string notice_;   // as shown: the problem, else the standing notice
+    std::string problem_;
+    std::string standing_;
     std::string lostReason_; // why the port went, until it opens again
     bool crLegend_ = false;
     bool spaceLegend_ = false;

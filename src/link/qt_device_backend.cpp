@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #ifndef _WIN32
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -71,6 +72,17 @@ bool DeviceBackend::write(const QByteArray& bytes, QString& error)
         error = port_.errorString();
         return false;
     }
+    // Hand the bytes to the system now rather than when the event loop next
+    // gets round to it (after a repaint, say), so a repeat leaves on its
+    // tick; but only when the line takes data at all: the library reports a
+    // write the system refuses for now as an error.
+#ifdef _WIN32
+    port_.flush();
+#else
+    pollfd writable{static_cast<int>(port_.handle()), POLLOUT, 0};
+    if (::poll(&writable, 1, 0) == 1 && (writable.revents & POLLOUT))
+        port_.flush();
+#endif
     return true;
 }
 

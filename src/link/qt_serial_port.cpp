@@ -341,9 +341,9 @@ std::string QtSerialPort::read()
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-qint64 QtSerialPort::bytesToWrite() const
+std::size_t QtSerialPort::bytesToWrite() const
 {
-    return backend_ ? backend_->bytesToWrite() : 0;
+    return backend_ ? static_cast<std::size_t>(std::max<qint64>(0, backend_->bytesToWrite())) : 0;
 }
 
 } // namespace orva

@@ -55,13 +55,13 @@ public:
     bool isOpen() const override;
     bool write(std::string_view frame) override;
     std::string read() override;
+    // Bytes written that have not gone out yet.
+    std::size_t bytesToWrite() const override;
     std::string errorText() const override { return error_; }
     // What the port opens (or last tried to): "/dev/ttyUSB0",
     // "rfc2217://server:2001"; "COM3" before the first open.
     std::string deviceName() const override;
 
-    // Bytes written that have not gone out yet.
-    qint64 bytesToWrite() const;
     qint32 baudRate() const { return baud_; }
     bool isOpening() const { return opening_; }
     // The target of the current or last open.

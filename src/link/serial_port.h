@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,9 @@ public:
     virtual bool write(std::string_view frame) = 0;
     // Every received character not yet read; removes them from the buffer.
     virtual std::string read() = 0;
+    // Bytes handed to write() that have not yet gone out to the line (0 while
+    // closed).
+    virtual std::size_t bytesToWrite() const = 0;
 
     virtual std::string errorText() const = 0;
     // Device name for reports ("COM3", "/dev/ttyUSB0").

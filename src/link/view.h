@@ -12,6 +12,13 @@ class View {
 public:
     virtual ~View() = default;
     virtual void setCaption(std::string_view control, const std::string& text) = 0;
+    // The caption grew by `tail` at its end and is now `whole`. A view that
+    // keeps its own copy appends; any other is given the whole caption.
+    virtual void appendCaption(std::string_view control, std::string_view tail, const std::string& whole)
+    {
+        (void)tail;
+        setCaption(control, whole);
+    }
     virtual void setControlVisible(std::string_view control, bool visible) = 0;
 };
 

@@ -98,7 +98,11 @@ void Panel::repeatTick()
     if (!b)
         return;
     send(b->command);
-    repeatTimer_.setEnabled(true);
+    // Enabled again, as it is: it keeps running with its interval. Switching
+    // it on anew would restart its countdown from here, adding the time of
+    // this tick to every interval.
+    if (!repeatTimer_.isEnabled())
+        repeatTimer_.setEnabled(true);
 }
 
 void Panel::contMUp()

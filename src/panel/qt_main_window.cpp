@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -24,6 +25,10 @@
 
 namespace orva {
 namespace {
+
+// A frame at 60 Hz, short by the time it takes to be shown: the received
+// line on screen is never more than about a frame (16.7 ms) behind the model.
+constexpr qint64 kReceivedFrameMs = 14;
 
 const QColor kBackground(192, 192, 192);
 const QColor kDarkRed(192, 0, 0);
@@ -209,6 +214,21 @@ public:
     {
         return textColour_.isValid() ? textColour_ : palette().color(QPalette::WindowText);
     }
+    // A new caption. When what shows stays the same (a long line that only
+    // grew beyond its edge), the label takes it without being drawn again.
+    void setCaption(const QString& caption)
+    {
+        const qsizetype fits = shownCharacters();
+        const bool looksTheSame = (alignment() & Qt::AlignLeft) && caption.size() >= fits
+            && text().size() >= fits && QStringView(caption).left(fits) == QStringView(text()).left(fits);
+        if (!looksTheSame) {
+            setText(caption);
+            return;
+        }
+        setAttribute(Qt::WA_UpdatesDisabled, true);
+        setText(caption);
+        setAttribute(Qt::WA_UpdatesDisabled, false);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -224,12 +244,13 @@ protected:
         drawFrame(&p);
         QPalette colours = palette();
         colours.setColor(QPalette::WindowText, textColour());
-        const qsizetype fits = contentsRect().width() + 1;
         style()->drawItemText(&p, area, static_cast<int>(alignment()), colours, isEnabled(),
-                              text().left(fits), QPalette::WindowText);
+                              text().left(shownCharacters()), QPalette::WindowText);
     }
 
 private:
+    qsizetype shownCharacters() const { return contentsRect().width() + 1; }
+
     QColor textColour_;
 };
 
@@ -392,6 +413,12 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     setTextColour(notice, Qt::red);
     notice->setWordWrap(true);
     notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    receivedTimer_ = new QTimer(this);
+    receivedTimer_->setObjectName("ReceivedLineFrame");
+    receivedTimer_->setSingleShot(true);
+    receivedTimer_->setTimerType(Qt::PreciseTimer);
+    connect(receivedTimer_, &QTimer::timeout, this, [this] { showReceivedNow(); });
 
     holdFilter_ = new EventHook(this, [this](QObject* o, QEvent* e) { return holdButtonEvent(o, e); });
     for (auto it = holdButtons_.cbegin(); it != holdButtons_.cend(); ++it)
@@ -578,12 +605,50 @@ QWidget* QtMainWindow::control(std::string_view name) const
 
 void QtMainWindow::setCaption(std::string_view name, const std::string& text)
 {
+    if (name == monitor::kReceivedLine) {
+        received_ = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        showReceivedSoon();
+        return;
+    }
     QWidget* w = control(name);
     const QString caption = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (name == monitor::kNotice)
+        w->setToolTip(caption); // all of it, should it outgrow its three lines
     if (auto* label = qobject_cast<QLabel*>(w))
         label->setText(caption);
     else if (auto* button = qobject_cast<QPushButton*>(w))
         button->setText(caption);
+}
+
+void QtMainWindow::appendCaption(std::string_view name, std::string_view tail, const std::string& whole)
+{
+    if (name != monitor::kReceivedLine
+        || received_.size() + static_cast<qsizetype>(tail.size()) != static_cast<qsizetype>(whole.size())) {
+        setCaption(name, whole);
+        return;
+    }
+    received_.append(QLatin1StringView(tail.data(), static_cast<qsizetype>(tail.size())));
+    showReceivedSoon();
+}
+
+void QtMainWindow::showReceivedSoon()
+{
+    if (receivedTimer_->isActive())
+        return; // shown when this frame is over
+    const qint64 sinceNs = receivedShown_.isValid() ? receivedShown_.nsecsElapsed() : kReceivedFrameMs * 1'000'000;
+    const qint64 leftMs = (kReceivedFrameMs * 1'000'000 - sinceNs) / 1'000'000; // rather early than late
+    if (leftMs <= 0)
+        showReceivedNow();
+    else
+        receivedTimer_->start(static_cast<int>(leftMs));
+}
+
+void QtMainWindow::showReceivedNow()
+{
+    receivedTimer_->stop();
+    if (auto* label = dynamic_cast<MonitorLabel*>(control(monitor::kReceivedLine)))
+        label->setCaption(received_);
+    receivedShown_.start();
 }
 
 void QtMainWindow::setControlVisible(std::string_view name, bool visible)

@@ -2,6 +2,7 @@
 
 #include "panel/panel.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QWidget>
 
@@ -10,6 +11,7 @@
 #include <string_view>
 
 class QCloseEvent;
+class QTimer;
 class QEvent;
 
 namespace orva {
@@ -37,6 +39,7 @@ public:
 
     // MainView
     void setCaption(std::string_view control, const std::string& text) override;
+    void appendCaption(std::string_view control, std::string_view tail, const std::string& whole) override;
     void setControlVisible(std::string_view control, bool visible) override;
     void setOuterHeight(int twips) override;
     void setExpandedAreaShown(bool shown) override;
@@ -58,6 +61,8 @@ private:
     void interruptHold();
     void applyOuterHeight();
     void frameMaybeChanged();
+    void showReceivedSoon();
+    void showReceivedNow();
 
     Panel* panel_ = nullptr;
     std::function<void()> closeHandler_;
@@ -74,6 +79,12 @@ private:
     // A hold ended without its release: that release, if it ever comes, is
     // not a second one.
     bool swallowRelease_ = false;
+    // The received line can change with every byte that arrives, far more
+    // often than a screen shows: its label takes the caption at once, or,
+    // within a frame of the last time, when that frame is over.
+    QString received_;
+    QTimer* receivedTimer_ = nullptr;
+    QElapsedTimer receivedShown_;
 };
 
 } // namespace orva

@@ -136,8 +136,9 @@ void PortDialog::ok()
         warn();
         return;
     }
-    storePortChoice(store_, choice_.portNumber, choice_.baudCode);
+    const StoreOutcome stored = storePortChoice(store_, choice_.portNumber, choice_.baudCode);
     host_.portOpened();
+    host_.choiceStored(stored);
     finish();
     host_.showMainWindow();
 }

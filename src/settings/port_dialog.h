@@ -43,6 +43,9 @@ public:
     virtual void showMainWindow() = 0;
     // The port opened (by OK or by Cancel's return to the previous port).
     virtual void portOpened() = 0;
+    // OK stored the choice, or says why it could not (the port is open
+    // either way).
+    virtual void choiceStored(const StoreOutcome& outcome) = 0;
     // The dialog is over (OK or Cancel succeeded, or it was closed through
     // the window system): it will call nothing any more.
     virtual void portDialogClosed(PortDialog& dialog) = 0;

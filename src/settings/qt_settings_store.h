@@ -3,6 +3,9 @@
 #include "settings/settings_store.h"
 
 #include <QSettings>
+#include <QString>
+
+#include <memory>
 
 namespace orva {
 
@@ -10,48 +13,28 @@ namespace orva {
 // ORVA.conf in the XDG config directory, on Windows the registry.
 class QtSettingsStore : public SettingsStore {
 public:
-    QtSettingsStore() : settings_(QSettings::NativeFormat, QSettings::UserScope, "ORVA") {}
+    QtSettingsStore();
+    // The same, kept in the given INI file (what the native format is on
+    // Linux) instead of the per-user place.
+    explicit QtSettingsStore(const QString& iniFile);
 
     std::string read(const std::string& section, const std::string& key,
-                     const std::string& fallback) const override
-    {
-        const QVariant v = settings_.value(path(section, key));
-        if (!v.isValid())
-            return fallback;
-        return v.toString().toStdString();
-    }
-
-    void write(const std::string& section, const std::string& key, const std::string& value) override
-    {
-        settings_.setValue(path(section, key), QString::fromStdString(value));
-        settings_.sync();
-    }
+                     const std::string& fallback) const override;
+    StoreOutcome write(const std::string& section, const Entries& entries) override;
 
     // Reads the file again first: another program (orva-ctl map, an editor)
     // may have changed it since this program last looked.
-    StoredEntry readCurrent(const std::string& section, const std::string& key) const override
-    {
-        settings_.sync();
-        const QString k = path(section, key);
-        if (!settings_.contains(k))
-            return {};
-        const QVariant v = settings_.value(k);
-        // Plain text is what a person or this program writes; anything else
-        // ("@Invalid()", a "@Variant(...)" that does not load, a list) is
-        // not a value this program can use.
-        if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray)
-            return {StoredEntry::State::Text, v.toString().toStdString()};
-        return {StoredEntry::State::Unreadable, {}};
-    }
+    StoredEntry readCurrent(const std::string& section, const std::string& key) const override;
 
-    QString fileName() const { return settings_.fileName(); }
+    QString fileName() const { return settings_->fileName(); }
 
 private:
-    static QString path(const std::string& section, const std::string& key)
-    {
-        return QString::fromStdString(section + "/" + key);
-    }
-    mutable QSettings settings_;
+    // A settings object of its own for every write: the library's status
+    // stays at its first error for the life of the object.
+    std::unique_ptr<QSettings> open() const;
+
+    QString iniFile_; // empty: the per-user native store
+    std::unique_ptr<QSettings> settings_;
 };
 
 } // namespace orva

@@ -121,10 +121,43 @@ std::optional<std::int16_t> otherFieldPort(std::string_view text)
     return static_cast<std::int16_t>(*n);
 }
 
-void storePortChoice(SettingsStore& store, std::int16_t portNumber, std::uint8_t baudCode)
+StoreOutcome storePortChoice(SettingsStore& store, std::int16_t portNumber, std::uint8_t baudCode)
 {
-    store.write(kStartUpSection, kComPortKey, std::to_string(portNumber));
-    store.write(kStartUpSection, kBaudRateKey, std::to_string(baudCode));
+    return store.write(kStartUpSection, {{kComPortKey, std::to_string(portNumber)},
+                                         {kBaudRateKey, std::to_string(baudCode)}});
+}
+
+std::string notStoredNotice(std::int16_t portNumber, std::uint8_t baudCode, const StoreOutcome& outcome)
+{
+    using Problem = StoreOutcome::Problem;
+    const std::string& file = outcome.where;
+    std::string why;
+    switch (outcome.problem) {
+    case Problem::None:
+        return {};
+    case Problem::ReadOnlyFile:
+        why = file + " is read-only";
+        break;
+    case Problem::NotAFile:
+        why = file + " is not a file";
+        break;
+    case Problem::ReadOnlyFolder:
+        why = file + " cannot be written: its folder is read-only";
+        break;
+    case Problem::NoFolder:
+        why = "the folder " + outcome.detail + " cannot be made";
+        break;
+    case Problem::Malformed:
+        why = file + " was left as it is: " + outcome.detail;
+        break;
+    case Problem::Failed:
+        why = file + " could not be written";
+        break;
+    }
+    // Short enough for the three lines of the notice.
+    const char* baud = baudCode == kBaud9600 ? "9600" : "19200";
+    return "COM" + std::to_string(portNumber) + " at " + baud + " baud is in use but not stored for the next start: "
+        + why + ".";
 }
 
 } // namespace orva

@@ -51,6 +51,11 @@ std::uint8_t storedBaudCode(const SettingsStore& store);
 // The OTHER field of the port dialog: a usable port number, or nothing.
 std::optional<std::int16_t> otherFieldPort(std::string_view text);
 
-void storePortChoice(SettingsStore& store, std::int16_t portNumber, std::uint8_t baudCode);
+// Stores "ComPort" and then "BaudRate", in one write.
+StoreOutcome storePortChoice(SettingsStore& store, std::int16_t portNumber, std::uint8_t baudCode);
+
+// The main window's notice for a choice that is in use but was not stored:
+// where, and why, in plain words.
+std::string notStoredNotice(std::int16_t portNumber, std::uint8_t baudCode, const StoreOutcome& outcome);
 
 } // namespace orva

@@ -18,7 +18,7 @@ class CommandList(DesktopCase):
         self.click(table)
         self.list_win = self.wait_window(LIST_TITLE)
         self.window = self.acc_window(LIST_TITLE)
-        self.edit = self.find(self.window, "", "text")
+        self.edit = self.find(self.window, "Command to send", "text")
         self.send = self.find(self.window, "SEND")
 
     def wait_edit(self, text):
@@ -82,7 +82,7 @@ class CommandList(DesktopCase):
         self.click(self.find(self.panel, "Command Table"))
         self.wait_window(LIST_TITLE)
         self.window = self.acc_window(LIST_TITLE)
-        self.edit = self.find(self.window, "", "text")
+        self.edit = self.find(self.window, "Command to send", "text")
         self.wait_edit("C00[CR]")
         self.window_close(self.wait_window(LIST_TITLE))
         self.wait_gone(LIST_TITLE)

@@ -29,7 +29,7 @@ class CommaLocale(DesktopCase):
         self.start(self.env)
         self.dialog_win = self.wait_window(DIALOG_TITLE)
         self.dialog = self.acc_window(DIALOG_TITLE)
-        self.other = self.find(self.dialog, "Com Port", "text")
+        self.other = self.find(self.dialog, "OTHER", "text")
 
     def ok_stores(self, port):
         self.click(self.find(self.dialog, "OK"))

@@ -62,7 +62,7 @@ class FirstRun(DesktopCase):
         self.assert_panel_takes_input()
 
     def test_other_set_by_an_assistive_technology_is_what_ok_uses(self):
-        other = self.find(self.dialog, "Com Port", "text")
+        other = self.find(self.dialog, "OTHER", "text")
         other.queryEditableText().setTextContents("16")
         self.wait_until(lambda: self.text(other) == "0", "OTHER set to 16 goes back to 0")
         other.queryEditableText().setTextContents("1")

@@ -6,8 +6,12 @@
 #include "qt_wait.h"
 #include "simulator.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace orva::test {
@@ -146,6 +150,95 @@ TEST(Faults, HangUpMidHoldLeavesTheProgramAliveAndTheHoldEnds)
     live.program.panel().release();
     EXPECT_FALSE(live.program.panel().holding());
     EXPECT_FALSE(live.timer1.isEnabled());
+}
+
+// A line whose far end reads nothing: a second opening of the device, made
+// before the program takes it, fills it up.
+class StalledLine {
+public:
+    explicit StalledLine(const std::string& device)
+        : fd_(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+    }
+    ~StalledLine()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    // Writes until the line takes nothing more, also once the kernel has
+    // moved what it holds along to the far end's (unread) input.
+    bool fill()
+    {
+        const std::string chunk(4096, 'F');
+        for (int quiet = 0; quiet < 3;) {
+            std::size_t taken = 0;
+            for (std::size_t size : {chunk.size(), std::size_t{1}}) {
+                for (;;) {
+                    const ssize_t n = ::write(fd_, chunk.data(), size);
+                    if (n > 0) {
+                        taken += static_cast<std::size_t>(n);
+                        continue;
+                    }
+                    if (n < 0 && errno != EAGAIN)
+                        return false;
+                    break;
+                }
+            }
+            filled_ += taken;
+            quiet = taken == 0 ? quiet + 1 : 0;
+            spin(20);
+        }
+        return filled_ > 0;
+    }
+    std::size_t filled() const { return filled_; }
+
+private:
+    int fd_;
+    std::size_t filled_ = 0;
+};
+
+TEST(Faults, LineThatIsNotReadQueuesNoMoreThanTheBound)
+{
+    PtyPeer peer;
+    StalledLine line(peer.device());
+    Live live(peer.device());
+    ASSERT_TRUE(live.port.isOpen()) << live.port.errorText();
+    ASSERT_TRUE(line.fill());
+
+    live.program.panel().press("Command1"); // "Volume" up, held for a second
+    spin(1000);
+    EXPECT_EQ(live.link().sentLine(), " C 0 9  [CR] ");
+    EXPECT_NE(live.link().notice().find("not taking data"), std::string::npos) << live.link().notice();
+    EXPECT_LE(live.port.bytesToWrite(), 3u * 4u);
+    live.program.panel().release();
+
+    // The far end reads again: what was queued goes out, and nothing more.
+    std::string got;
+    ASSERT_TRUE(waitFor([&] {
+        got += peer.received();
+        return live.port.bytesToWrite() == 0 && got.size() >= line.filled() + 4;
+    }));
+    spin(100);
+    got += peer.received();
+    const std::string frames = got.substr(line.filled());
+    const auto repeats = std::count(frames.begin(), frames.end(), '\r');
+    EXPECT_GE(repeats, 1);
+    EXPECT_LE(repeats, 3) << "a held second on a stalled line went out as " << repeats << " frames";
+    std::string expected;
+    for (int i = 0; i < repeats; ++i)
+        expected += "C09\r";
+    EXPECT_EQ(frames, expected);
+
+    // On a line that takes data, two quick clicks both go out.
+    live.program.panel().click("Command17");
+    live.program.panel().click("Command17");
+    std::string after;
+    ASSERT_TRUE(waitFor([&] {
+        after += peer.received();
+        return after.size() >= 8;
+    }));
+    EXPECT_EQ(after, "C00\rC00\r");
+    EXPECT_EQ(live.link().notice(), "");
 }
 
 } // namespace

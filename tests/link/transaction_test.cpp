@@ -1,5 +1,6 @@
 // The transaction and the line monitor on the virtual clock.
 #include "fakes.h"
+#include "link/render.h"
 
 #include <gtest/gtest.h>
 
@@ -228,6 +229,106 @@ TEST_F(Transaction, FailedWriteAndLostPortAreReported)
     send("C00");
     EXPECT_NE(rig.link().notice().find("lost (the other end hung up)"), std::string::npos);
     rig.link().portOpened();
+    EXPECT_EQ(rig.link().notice(), "");
+}
+
+// Piece by piece the received line only grows, so the view is handed the
+// new tokens; whatever comes between (a send, the time-out mark, the clear)
+// it is given the whole line again. Its copy is always the model's caption.
+TEST_F(Transaction, ReceivedLineGrowsByTheTokensOfEachPiece)
+{
+    auto shownAsModel = [this] {
+        return rig.view.caption("Label12") == received() && rig.view.appendMismatches == 0;
+    };
+    send("CR0");
+    std::string all;
+    for (int i = 0; i < 300; ++i) {
+        const std::string piece(1, static_cast<char>((i * 37) % 256));
+        all += piece;
+        rig.port.receive(piece);
+        ASSERT_TRUE(shownAsModel()) << "piece " << i;
+    }
+    EXPECT_EQ(received(), renderMonitorLine(all).line);
+    EXPECT_EQ(rig.view.appends, 299); // the first piece replaced the empty line
+
+    rig.clock.advance(1000); // time-out: the line keeps the reply
+    rig.port.receive("00"); // a late reply starts a new line
+    EXPECT_EQ(received(), " 0 0 ");
+    rig.port.receive("\r");
+    EXPECT_TRUE(shownAsModel());
+    send("CR0");
+    rig.clock.advance(1000);
+    EXPECT_EQ(received(), " X X X X");
+    rig.port.receive("8");
+    rig.port.receive("0");
+    EXPECT_EQ(received(), " 8 0 ");
+    EXPECT_TRUE(shownAsModel());
+    rig.clock.advance(200); // the clear tick
+    rig.port.receive("Z");
+    EXPECT_EQ(received(), " 8 0 Z ");
+    EXPECT_TRUE(shownAsModel());
+}
+
+TEST_F(Transaction, LineThatTakesNoDataQueuesNothingOlderThanTheBound)
+{
+    rig.port.lineTakesData = false;
+    send("C09"); // waits in the port
+    rig.clock.advance(150);
+    send("C09"); // the first is 150 ms old: within the bound, queued behind it
+    EXPECT_EQ(rig.port.written.size(), 2u);
+    EXPECT_EQ(rig.link().notice(), "");
+
+    rig.clock.advance(50); // the first send is 200 ms old and still waits
+    send("C0A");
+    EXPECT_EQ(rig.port.written.size(), 2u);
+    // Shown all the same, with its transaction, and said why it stayed.
+    EXPECT_EQ(rig.link().sentLine(), " C 0 A  [CR] ");
+    EXPECT_TRUE(rig.link().awaitingReply());
+    EXPECT_TRUE(rig.timer2.isEnabled());
+    EXPECT_EQ(rig.link().notice(), "Not sent: the line is not taking data (8 bytes of earlier commands still "
+                                   "wait). Check the cable and the device at the other end.");
+    EXPECT_EQ(rig.view.caption("LinkNotice"), rig.link().notice());
+    rig.clock.advance(1000);
+    send("C0A");
+    EXPECT_EQ(rig.port.written.size(), 2u);
+
+    // The line takes data again: the next send goes out, the notice goes.
+    rig.port.drain();
+    rig.port.lineTakesData = true;
+    send("C0A");
+    EXPECT_EQ(rig.port.written.size(), 3u);
+    EXPECT_EQ(rig.link().notice(), "");
+}
+
+TEST_F(Transaction, QuickSendsOnALineThatDrainsAllGoOut)
+{
+    rig.port.lineTakesData = false;
+    send("C00");
+    send("C00"); // at once: both queued
+    EXPECT_EQ(rig.port.written.size(), 2u);
+    rig.clock.advance(100);
+    send("C01");
+    EXPECT_EQ(rig.port.written.size(), 3u);
+    // The first two leave; what waits now is 150 ms old, not 250.
+    rig.clock.advance(150);
+    rig.port.unsent = 4;
+    send("C01");
+    EXPECT_EQ(rig.port.written.size(), 4u);
+    EXPECT_EQ(rig.link().notice(), "");
+}
+
+TEST_F(Transaction, ReopenedPortStartsWithNothingWaiting)
+{
+    rig.port.lineTakesData = false;
+    send("C00");
+    rig.clock.advance(300);
+    rig.port.lose("unplugged");
+    rig.port.open();
+    rig.link().portOpened();
+    send("C00");
+    rig.clock.advance(100);
+    send("C00");
+    EXPECT_EQ(rig.port.written.size(), 3u);
     EXPECT_EQ(rig.link().notice(), "");
 }
 

@@ -327,6 +327,42 @@ TEST_F(PanelHold, OneSecondSendsOnceAtThePressAndTenTimesMore)
     EXPECT_FALSE(rig.timer1.isEnabled());
 }
 
+// Timer1 keeps running with its interval: the time a tick takes (the send,
+// the monitor) is not added to the next interval.
+TEST_F(PanelHold, RepeatKeepsItsCadenceWhateverASendTakes)
+{
+    std::vector<std::int64_t> at;
+    rig.port.onWrite = [this, &at] {
+        at.push_back(rig.clock.now());
+        rig.clock.spend(7); // each send and its rendering take 7 ms
+    };
+    rig.panel().press("Command1");
+    rig.clock.advance(2000);
+    rig.panel().release();
+    ASSERT_EQ(at.size(), 21u); // at the press, then every 100 ms from its end
+    for (std::size_t i = 2; i < at.size(); ++i)
+        EXPECT_EQ(at[i] - at[i - 1], 100) << "repeat " << i;
+}
+
+TEST_F(PanelHold, HoldOnALineThatTakesNoDataQueuesAtMostTheBound)
+{
+    rig.port.lineTakesData = false;
+    rig.panel().press("Command1"); // "Volume" up
+    rig.clock.advance(1000);
+    // Every repeat shows on the monitor; only those within 200 ms of the
+    // first waiting one were queued.
+    EXPECT_EQ(rig.link().sentLine(), " C 0 9  [CR] ");
+    EXPECT_EQ(sent(), 2u);
+    EXPECT_NE(rig.link().notice().find("not taking data"), std::string::npos);
+    rig.panel().release();
+    rig.port.drain();
+    rig.port.lineTakesData = true;
+    rig.panel().press("Command1");
+    rig.panel().release();
+    EXPECT_EQ(sent(), 3u);
+    EXPECT_EQ(rig.link().notice(), "");
+}
+
 TEST_F(PanelHold, EveryRepeatButtonRepeatsItsOwnCommand)
 {
     for (int code = 1; code <= 12; ++code) {

@@ -50,6 +50,8 @@ TEST_F(PortDialogPaths, OkOpensStoresAndShowsTheMainWindow)
     EXPECT_EQ(rig.port.settings(), "9600,N,8,1");
     EXPECT_EQ(rig.store.values["StartUP/ComPort"], "3");
     EXPECT_EQ(rig.store.values["StartUP/BaudRate"], "96");
+    EXPECT_EQ(rig.store.writes, 1); // both keys in one write
+    EXPECT_EQ(rig.link().notice(), "");
     EXPECT_TRUE(view().closed);
     EXPECT_EQ(rig.program.portDialog(), nullptr);
     EXPECT_GE(rig.shell.mainShown, 1);
@@ -240,6 +242,46 @@ TEST_F(PortDialogPaths, ThePanelPausesAfterEachOtherWindowCloses)
     rig.panel().click("Command74");
     rig.program.referenceWindow()->closeWindow();
     EXPECT_TRUE(paused());
+}
+
+TEST_F(PortDialogPaths, ChoiceThatCannotBeStoredIsUsedAndTheNoticeSaysWhereAndWhy)
+{
+    rig.store.refusal = {StoreOutcome::Problem::ReadOnlyFile, "/home/op/.config/ORVA.conf", {}};
+    rig.program.formLoad();
+    dialog().optionClick(5); // COM3
+    dialog().optionClick(1); // 9600
+    dialog().ok();
+    // The dialog's steps are as ever: the port is open and the dialog gone,
+    // no modal box; only the main window's notice tells.
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_TRUE(view().closed);
+    EXPECT_TRUE(view().warnings.empty());
+    EXPECT_GE(rig.shell.mainShown, 1);
+    EXPECT_EQ(rig.store.writes, 1);
+    const std::string notice = rig.link().notice();
+    EXPECT_EQ(notice, "COM3 at 9600 baud is in use but not stored for the next start: "
+                      "/home/op/.config/ORVA.conf is read-only.");
+    EXPECT_EQ(rig.view.caption("LinkNotice"), notice);
+
+    // It stands while it holds: a good send keeps it, a failed one says its
+    // own trouble first and gives way again after the next good send.
+    rig.clock.advance(rig.shell.doubleClickMs); // the panel's pause after the dialog
+    rig.panel().click("Command44");
+    EXPECT_EQ(rig.link().notice(), notice);
+    rig.port.failWrites = true;
+    rig.panel().click("Command44");
+    EXPECT_NE(rig.link().notice().find("Not sent"), std::string::npos);
+    rig.port.failWrites = false;
+    rig.panel().click("Command44");
+    EXPECT_EQ(rig.link().notice(), notice);
+
+    // Once a choice is stored, the notice goes.
+    rig.store.refusal = {};
+    rig.panel().click("Command33");
+    dialog().ok();
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.store.values["StartUP/ComPort"], "3");
+    EXPECT_EQ(rig.link().notice(), "");
 }
 
 } // namespace

@@ -30,6 +30,10 @@ bool FakePort::write(std::string_view frame)
         return false;
     }
     written.emplace_back(frame);
+    if (onWrite)
+        onWrite();
+    if (!lineTakesData)
+        unsent += frame.size();
     return true;
 }
 
@@ -74,6 +78,7 @@ void FakePort::raise(int event)
 void FakePort::lose(const std::string& why)
 {
     open_ = false;
+    unsent = 0;
     if (listener())
         listener()->onPortLost(why);
 }
@@ -93,10 +98,14 @@ StoredEntry FakeStore::readCurrent(const std::string& section, const std::string
     return SettingsStore::readCurrent(section, key);
 }
 
-void FakeStore::write(const std::string& section, const std::string& key, const std::string& value)
+StoreOutcome FakeStore::write(const std::string& section, const Entries& entries)
 {
-    values[section + "/" + key] = value;
     ++writes;
+    if (!refusal.stored())
+        return refusal;
+    for (const auto& [key, value] : entries)
+        values[section + "/" + key] = value;
+    return {StoreOutcome::Problem::None, "memory", {}};
 }
 
 void Rig::storeSettings(const std::string& comPort, const std::string& baud)

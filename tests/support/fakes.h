@@ -8,6 +8,7 @@
 #include "settings/port_dialog.h"
 #include "settings/settings_store.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -28,10 +29,12 @@ public:
     {
         open_ = false;
         pendingOpen = false;
+        unsent = 0;
     }
     bool isOpen() const override { return open_; }
     bool write(std::string_view frame) override;
     std::string read() override;
+    std::size_t bytesToWrite() const override { return unsent; }
     std::string errorText() const override { return error_; }
     std::string deviceName() const override { return "COM" + std::to_string(number_); }
 
@@ -50,6 +53,11 @@ public:
     bool failWrites = false;
     bool asyncOpens = false;
     bool pendingOpen = false;
+    std::function<void()> onWrite; // runs at each write that goes out
+    // The line: while it takes no data, written bytes stay unsent.
+    bool lineTakesData = true;
+    std::size_t unsent = 0;
+    void drain() { unsent = 0; }
     std::vector<std::string> written;
     std::vector<std::string> settingsLog;
     int opens = 0;
@@ -66,12 +74,14 @@ class FakeStore : public SettingsStore {
 public:
     std::string read(const std::string& section, const std::string& key,
                      const std::string& fallback) const override;
-    void write(const std::string& section, const std::string& key, const std::string& value) override;
+    StoreOutcome write(const std::string& section, const Entries& entries) override;
     StoredEntry readCurrent(const std::string& section, const std::string& key) const override;
     std::map<std::string, std::string> values; // "Section/Key"
     std::set<std::string> unreadable;          // "Section/Key": there, but not text
     int writes = 0;
     mutable int currentReads = 0;
+    // When its problem is set, every write is refused with it.
+    StoreOutcome refusal;
 };
 
 // Records captions and visibility by control name.
@@ -81,6 +91,17 @@ public:
     {
         captions[std::string(control)] = text;
         ++captionWrites;
+    }
+    // Grows its own copy, as the main window does; a tail that does not
+    // make the whole caption is counted.
+    void appendCaption(std::string_view control, std::string_view tail, const std::string& whole) override
+    {
+        std::string& caption = captions[std::string(control)];
+        caption += tail;
+        ++captionWrites;
+        ++appends;
+        if (caption != whole)
+            ++appendMismatches;
     }
     void setControlVisible(std::string_view control, bool on) override
     {
@@ -106,6 +127,8 @@ public:
     std::map<std::string, bool> visible;
     int outerHeight = 0;
     int captionWrites = 0;
+    int appends = 0;
+    int appendMismatches = 0;
     bool expandedAreaShown = true;
     bool mouseDown = true; // the operator keeps holding unless a test lets go
 };
@@ -235,6 +258,7 @@ struct Rig {
     FakeShell shell;
     Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell};
 
+    Rig() { program.link().setClock(clock); }
     Link& link() { return program.link(); }
     Panel& panel() { return program.panel(); }
     void storeSettings(const std::string& comPort, const std::string& baud);

@@ -21,7 +21,7 @@ void VirtualClock::advance(std::int64_t ms)
         }
         if (!next)
             break;
-        now_ = next->due_;
+        now_ = std::max(now_, next->due_); // late when a handler took its time
         next->tick();
     }
     now_ = end;

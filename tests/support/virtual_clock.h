@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/clock.h"
 #include "link/timer.h"
 
 #include <cstdint>
@@ -11,10 +12,14 @@ class FakeTimer;
 
 // Milliseconds that pass only when a test says so. Timers due within an
 // advance fire in the order of their due time, each at its own moment.
-class VirtualClock {
+class VirtualClock : public Clock {
 public:
     std::int64_t now() const { return now_; }
+    std::int64_t nowMs() const override { return now_; }
     void advance(std::int64_t ms);
+    // Time taken by the handler that runs now (a tick's, an event's): the
+    // clock moves on, no timer fires meanwhile.
+    void spend(std::int64_t ms) { now_ += ms; }
 
 private:
     friend class FakeTimer;

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -199,7 +200,8 @@ TEST(MainWindow, ClickingEachSendingButtonWritesItsFrame)
     // The monitor shows the last exchange.
     rig.port.receive("00\r");
     EXPECT_EQ(rig.label("Label11")->text(), " C R 7  [CR] ");
-    EXPECT_EQ(rig.label("Label12")->text(), " 0 0  [CR] ");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.label("Label12")->text() == " 0 0  [CR] "; }))
+        << rig.label("Label12")->text().toStdString();
     EXPECT_FALSE(rig.label("Label28")->isHidden());
 }
 
@@ -391,6 +393,75 @@ TEST(MainWindow, CollapsedHeightPutsTheExpandedAreaOutOfReach)
     EXPECT_EQ(reached.count("Command33"), 1u);
 }
 
+// Bytes one by one, far faster than a screen shows them: the received
+// line's label is repainted about once a frame, and ends as the model.
+TEST(MainWindow, ReceivedLineIsRepaintedAboutOnceAFrame)
+{
+    WindowRig rig;
+    rig.program.panel().setOuterHeight(kExpandedHeight);
+    QLabel* line = rig.label("Label12");
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } count;
+    line->installEventFilter(&count);
+    const int pieces = 300;
+    for (int i = 0; i < pieces; ++i) {
+        rig.port.receive(std::string(1, static_cast<char>(i)));
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line->text() == latin1(rig.program.link().receivedLine()); }))
+        << line->text().size() << " of " << rig.program.link().receivedLine().size();
+    EXPECT_LT(count.paints, pieces / 3);
+    EXPECT_GT(count.paints, 0);
+}
+
+// A line longer than its label that only grows beyond the edge looks the
+// same: the label takes the text without being drawn again. Any other change
+// is drawn.
+TEST(MainWindow, ReceivedLineIsRedrawnWhenWhatShowsChanges)
+{
+    WindowRig rig;
+    rig.program.panel().setOuterHeight(kExpandedHeight);
+    QLabel* line = rig.label("Label12");
+    auto shows = [&](const std::string& caption) {
+        return QTest::qWaitFor([&] { return line->text() == latin1(caption); });
+    };
+    const std::string as(2000, 'A'); // far more than the label can show
+    rig.window.setCaption("Label12", as);
+    ASSERT_TRUE(shows(as));
+    QTest::qWait(50); // drawn
+    const QImage before = line->grab().toImage();
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } count;
+    line->installEventFilter(&count);
+
+    rig.window.appendCaption("Label12", "BBBB", as + "BBBB");
+    ASSERT_TRUE(shows(as + "BBBB"));
+    QTest::qWait(50);
+    EXPECT_EQ(count.paints, 0);
+    EXPECT_EQ(line->grab().toImage(), before);
+
+    const std::string bs = "B" + as;
+    rig.window.setCaption("Label12", bs);
+    ASSERT_TRUE(shows(bs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count.paints > 0; }));
+    EXPECT_NE(line->grab().toImage(), before);
+    rig.window.setCaption("Label12", "");
+    ASSERT_TRUE(shows(""));
+}
+
 TEST(MainWindow, LongReceivedLineKeepsItsPlace)
 {
     WindowRig rig;
@@ -399,7 +470,7 @@ TEST(MainWindow, LongReceivedLineKeepsItsPlace)
     const QRect before = line->geometry();
     const std::string text(80000, 'A');
     rig.window.setCaption("Label12", text);
-    EXPECT_EQ(line->text().size(), 80000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line->text().size() == 80000; }));
     EXPECT_EQ(line->geometry(), before);
     EXPECT_EQ(rig.window.frameGeometry().height(), twipsToPixels(kExpandedHeight));
     // Drawn all the same: the start of the line shows.

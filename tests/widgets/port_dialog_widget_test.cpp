@@ -22,6 +22,7 @@ class NullHost : public PortDialogHost {
 public:
     void showMainWindow() override { ++shown; }
     void portOpened() override {}
+    void choiceStored(const StoreOutcome&) override {}
     void portDialogClosed(PortDialog&) override { ++closed; }
     void warningClosed() override { ++warnings; }
     int shown = 0;

@@ -36,6 +36,7 @@ public:
     bool isOpen() const override { return false; }
     bool write(std::string_view) override { return false; }
     std::string read() override { return std::exchange(waiting_, {}); }
+    std::size_t bytesToWrite() const override { return 0; }
     std::string errorText() const override { return "no port"; }
     std::string deviceName() const override { return "COM" + std::to_string(number_); }
 
@@ -58,7 +59,7 @@ public:
     {
         return fallback;
     }
-    void write(const std::string&, const std::string&, const std::string&) override {}
+    orva::StoreOutcome write(const std::string&, const Entries&) override { return {}; }
 };
 
 bool save(QWidget& w, const QString& path)
