@@ -13,9 +13,7 @@ Program::Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& t
       mainView_(mainView)
 {
     link_.setReopen(&reopen_);
-    timer1.setInterval(kDesignRepeatMs);
-    timer2.setInterval(kDesignReplyMs);
-    timer4.setInterval(kDesignClearMs);
+    link_.enter(TimerSituation::Design);
     shell_.setMainFrameHandler([this] { mainFrameChanged(); });
 }
 
@@ -46,8 +44,7 @@ void Program::formLoad()
         showPortDialog(true);
         return;
     }
-    link_.replyTimer().setInterval(kStartReplyMs);
-    link_.clearTimer().setInterval(kStartClearMs);
+    link_.enter(TimerSituation::AfterStartUp);
 
     placedByStartUp_ = true;
     placeMainWindow();
@@ -177,8 +174,7 @@ void Program::guardPanel()
 void Program::openCommandTable()
 {
     mainView_.setControlVisible(kStatusFrame, false);
-    link_.replyTimer().setInterval(kDesignReplyMs);
-    link_.clearTimer().setInterval(kDesignClearMs);
+    link_.enter(TimerSituation::CommandListOpen);
     if (!reference_) {
         auto window = std::make_unique<ReferenceWindow>(link_);
         reference_ = window.get();
@@ -196,8 +192,7 @@ void Program::referenceClosed()
     guardPanel();
     shell_.showMainWindow();
     mainView_.setControlVisible(kStatusFrame, true);
-    link_.replyTimer().setInterval(kStartReplyMs);
-    link_.clearTimer().setInterval(kStartClearMs);
+    link_.enter(TimerSituation::CommandListClosed);
 }
 
 } // namespace orva

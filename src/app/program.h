@@ -60,12 +60,6 @@ public:
 // values; owns the link, the panel and the two other windows' behaviour.
 class Program : public PortDialogHost, public PanelHost {
 public:
-    // The timers as designed, before start-up sets them.
-    static constexpr int kDesignRepeatMs = 200;
-    static constexpr int kDesignReplyMs = 5000;
-    static constexpr int kDesignClearMs = 5500;
-    static constexpr int kStartReplyMs = 1000;
-    static constexpr int kStartClearMs = 1200;
     static constexpr double kAboveCentreTwips = 1350;
 
     // `inputGuard` times the panel's pause after another window closed;

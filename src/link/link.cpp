@@ -179,6 +179,35 @@ void Link::clearMonitor()
     clearTimer_.setEnabled(false);
 }
 
+void Link::enter(TimerSituation situation)
+{
+    const CountdownIntervals& i = intervalsIn(situation);
+    replyTimer_.setInterval(i.replyMs);
+    clearTimer_.setInterval(i.clearMs);
+}
+
+void Link::stopCountdowns()
+{
+    replyTimer_.setEnabled(false);
+    clearTimer_.setEnabled(false);
+}
+
+void Link::restartCountdowns()
+{
+    replyTimer_.setEnabled(true);
+    clearTimer_.setEnabled(true);
+}
+
+void Link::stopReplyTimeout()
+{
+    replyTimer_.setEnabled(false);
+}
+
+void Link::startMonitorClear()
+{
+    clearTimer_.setEnabled(true);
+}
+
 void Link::resetTransaction()
 {
     awaiting_ = 0;

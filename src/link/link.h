@@ -6,6 +6,7 @@
 #include "link/reopen.h"
 #include "link/serial_port.h"
 #include "link/timer.h"
+#include "link/timer_situation.h"
 #include "link/view.h"
 
 #include <cstddef>
@@ -76,8 +77,17 @@ public:
     // choice that could not be stored); empty to withdraw it.
     void setStandingNotice(std::string text);
 
-    Timer& replyTimer() { return replyTimer_; }
-    Timer& clearTimer() { return clearTimer_; }
+    // The countdowns. Entering a situation sets the intervals of both from
+    // the one table (a running countdown starts over with its new interval).
+    void enter(TimerSituation situation);
+    // Stopped before a send and started again after it, each counts its
+    // full interval from that send (the command list's SEND).
+    void stopCountdowns();
+    void restartCountdowns();
+    // The end of a hold: no time-out for its last command, and the monitor
+    // is cleared one interval from now.
+    void stopReplyTimeout();
+    void startMonitorClear();
     SerialPort& port() { return port_; }
 
     const std::string& buffer() const { return buffer_; }

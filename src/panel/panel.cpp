@@ -9,6 +9,7 @@ namespace orva {
 Panel::Panel(Link& link, Timer& repeatTimer, Timer& inputGuard, MainView& view, PanelHost& host)
     : link_(link), repeatTimer_(repeatTimer), inputGuard_(inputGuard), view_(view), host_(host)
 {
+    repeatTimer_.setInterval(kDesignRepeatMs);
     repeatTimer_.setHandler([this] { repeatTick(); });
     inputGuard_.setHandler([this] { inputGuard_.setEnabled(false); });
 }
@@ -78,8 +79,7 @@ void Panel::ignorePressesFor(int ms)
 void Panel::contMDown()
 {
     repeatTimer_.setInterval(kRepeatIntervalMs);
-    link_.replyTimer().setInterval(150);
-    link_.clearTimer().setInterval(200);
+    link_.enter(TimerSituation::Holding);
     link_.hyouji(link_.panelCommand(), kModeSend);
     repeatTimer_.setEnabled(true);
 }
@@ -109,11 +109,12 @@ void Panel::contMUp()
 {
     repeatCode_ = 0;
     repeatTimer_.setEnabled(false);
-    link_.replyTimer().setEnabled(false);
-    link_.clearTimer().setEnabled(true);
+    link_.stopReplyTimeout(); // no time-out for the last command of the hold
+    link_.startMonitorClear();
     link_.clearMonitorLines();
-    link_.replyTimer().setInterval(500);
-    link_.clearTimer().setInterval(1000);
+    // Also restarts the running monitor clear: it comes one interval after
+    // the release.
+    link_.enter(TimerSituation::AfterHold);
     link_.clearBuffer();
     holdFlag_ = 0;
 }

@@ -42,6 +42,9 @@ inline constexpr int kAltMask = 4;
 class Panel {
 public:
     static constexpr int kRepeatIntervalMs = 100;
+    // Timer1 as designed; every press sets kRepeatIntervalMs before it
+    // starts.
+    static constexpr int kDesignRepeatMs = 200;
 
     // `inputGuard` times the pauses of ignorePressesFor.
     Panel(Link& link, Timer& repeatTimer, Timer& inputGuard, MainView& view, PanelHost& host);

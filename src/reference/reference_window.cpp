@@ -125,13 +125,11 @@ void ReferenceWindow::sendCommand()
 {
     if (!open_)
         return;
-    link_.replyTimer().setEnabled(false);
-    link_.clearTimer().setEnabled(false);
+    link_.stopCountdowns();
     link_.hyouji(composed_, kModeSend);
     setParameterHint(false);
     setCrHint(false);
-    link_.replyTimer().setEnabled(true);
-    link_.clearTimer().setEnabled(true);
+    link_.restartCountdowns();
 }
 
 void ReferenceWindow::switchList(int list)
