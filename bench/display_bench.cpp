@@ -14,6 +14,7 @@
 //    the repeat cadence, without and with a 20 kB/s stream from it.
 #include "app/program.h"
 #include "app/qt_shell.h"
+#include "fakes.h"
 #include "link/qt_serial_port.h"
 #include "link/qt_timer.h"
 #include "panel/panel_table.h"
@@ -94,42 +95,22 @@ double percentile(std::vector<double> v, double q)
     return v[std::min(i, v.size() - 1)];
 }
 
-class MemoryStore : public SettingsStore {
-public:
-    std::string read(const std::string& section, const std::string& key,
-                     const std::string& fallback) const override
-    {
-        auto it = values.find(section + "/" + key);
-        return it == values.end() ? fallback : it->second;
-    }
-    StoreOutcome write(const std::string& section, const Entries& entries) override
-    {
-        for (const auto& [key, value] : entries)
-            values[section + "/" + key] = value;
-        return {};
-    }
-    std::map<std::string, std::string> values;
-};
-
 // The window, with the time of every change of the model's received line.
-class TimedView : public MainView {
+class TimedView : public test::MainViewRelay {
 public:
-    explicit TimedView(QtMainWindow& w) : window(w) {}
+    explicit TimedView(QtMainWindow& w) : MainViewRelay(w), window(w) {}
     void setCaption(std::string_view control, const std::string& text) override
     {
-        window.setCaption(control, text);
-        if (control == "Label12")
+        MainViewRelay::setCaption(control, text);
+        if (control == monitor::kReceivedLine)
             note(text.size());
     }
     void appendCaption(std::string_view control, std::string_view tail, const std::string& whole) override
     {
-        window.appendCaption(control, tail, whole);
-        if (control == "Label12")
+        MainViewRelay::appendCaption(control, tail, whole);
+        if (control == monitor::kReceivedLine)
             note(whole.size());
     }
-    void setControlVisible(std::string_view control, bool on) override { window.setControlVisible(control, on); }
-    void setOuterHeight(int twips) override { window.setOuterHeight(twips); }
-    void setExpandedAreaShown(bool shown) override { window.setExpandedAreaShown(shown); }
     // The benchmark holds the button by calling the panel: the mouse is
     // down for as long as it says.
     bool mouseButtonDown() const override { return holding || window.mouseButtonDown(); }
@@ -199,18 +180,17 @@ struct Window {
         store.values["Ports/COM1"] = device;
         store.values["StartUP/ComPort"] = "1";
         store.values["StartUP/BaudRate"] = "192";
-        window.bind(program.panel());
         program.formLoad();
         program.panel().setOuterHeight(kExpandedHeight); // the monitor on show
         runFor(1000); // mapped, framed and painted once
     }
-    MemoryStore store;
+    test::FakeStore store;
     TimedSerialPort port{portMapOf(store)};
-    QtTimer timer1, timer2, timer4, inputGuard, reopenTimer;
+    QtTimerSource timers;
     QtMainWindow window;
     TimedView view;
     QtShell shell{window};
-    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell};
+    Program program{{port, store, timers, view, shell}};
 };
 
 // The far end of a pseudo-terminal, writing random bytes at a steady rate

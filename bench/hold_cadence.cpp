@@ -7,10 +7,10 @@
 // Runs with QT_QPA_PLATFORM=offscreen as well as on a desktop.
 #include "app/program.h"
 #include "app/qt_shell.h"
+#include "fakes.h"
 #include "link/qt_timer.h"
 #include "panel/panel_table.h"
 #include "panel/qt_main_window.h"
-#include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -28,81 +28,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// An open port that notes when each frame goes out and can answer it.
-class TimedPort : public orva::SerialPort {
-public:
-    bool setPortNumber(int n) override
-    {
-        number_ = n;
-        return true;
-    }
-    int portNumber() const override { return number_; }
-    void setSettings(const std::string&) override {}
-    bool open() override { return true; }
-    void close() override {}
-    bool isOpen() const override { return true; }
-    bool write(std::string_view) override
-    {
-        sends.push_back(Clock::now());
-        if (replyAfterMs >= 0) {
-            QTimer::singleShot(replyAfterMs, Qt::PreciseTimer, [this] {
-                waiting_ += "\x06\r";
-                if (listener())
-                    listener()->onComm(orva::kCommEventReceive);
-            });
-        }
-        return true;
-    }
-    std::string read() override
-    {
-        std::string out;
-        out.swap(waiting_);
-        return out;
-    }
-    std::size_t bytesToWrite() const override { return 0; }
-    std::string errorText() const override { return {}; }
-    std::string deviceName() const override { return "COM" + std::to_string(number_); }
-
-    std::vector<Clock::time_point> sends;
-    int replyAfterMs = -1; // no reply
-
-private:
-    int number_ = 1;
-    std::string waiting_;
-};
-
-class StartStore : public orva::SettingsStore {
-public:
-    std::string read(const std::string&, const std::string& key, const std::string& fallback) const override
-    {
-        if (key == "ComPort")
-            return "1";
-        if (key == "BaudRate")
-            return "192";
-        return fallback;
-    }
-    orva::StoreOutcome write(const std::string&, const Entries&) override { return {}; }
-};
-
 // The main window, with the mouse button held all along: the bench presses
 // the button through the panel, not with a real mouse.
-class HeldMouseView : public orva::MainView {
+class HeldMouseView : public orva::test::MainViewRelay {
 public:
-    explicit HeldMouseView(orva::QtMainWindow& w) : window_(w) {}
-    void setCaption(std::string_view control, const std::string& text) override
-    {
-        window_.setCaption(control, text);
-    }
-    void setControlVisible(std::string_view control, bool on) override
-    {
-        window_.setControlVisible(control, on);
-    }
-    void setOuterHeight(int twips) override { window_.setOuterHeight(twips); }
-    void setExpandedAreaShown(bool shown) override { window_.setExpandedAreaShown(shown); }
+    using MainViewRelay::MainViewRelay;
     bool mouseButtonDown() const override { return true; }
-
-private:
-    orva::QtMainWindow& window_;
 };
 
 struct Figures {
@@ -144,19 +75,22 @@ void runLoopFor(int ms)
 
 Figures hold(int seconds, int replyAfterMs, std::size_t& sendsOut)
 {
-    TimedPort port;
-    port.replyAfterMs = replyAfterMs;
-    StartStore store;
-    orva::QtTimer timer1;
-    orva::QtTimer timer2;
-    orva::QtTimer timer4;
-    orva::QtTimer inputGuard;
-    orva::QtTimer reopenTimer;
+    // An open port that notes when each frame goes out and can answer it.
+    orva::test::FakePort port;
+    std::vector<Clock::time_point> sends;
+    port.onWrite = [&] {
+        sends.push_back(Clock::now());
+        if (replyAfterMs >= 0)
+            QTimer::singleShot(replyAfterMs, Qt::PreciseTimer, [&port] { port.receive("\x06\r"); });
+    };
+    orva::test::FakeStore store;
+    store.values["StartUP/ComPort"] = "1";
+    store.values["StartUP/BaudRate"] = "192";
+    orva::QtTimerSource timers;
     orva::QtMainWindow window;
     HeldMouseView view(window);
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell);
-    window.bind(program.panel());
+    orva::Program program({port, store, timers, view, shell});
     program.formLoad();
     program.panel().setOuterHeight(orva::kExpandedHeight); // the monitor on show
     runLoopFor(200);
@@ -164,8 +98,8 @@ Figures hold(int seconds, int replyAfterMs, std::size_t& sendsOut)
     program.panel().press("Command1"); // "Volume" up
     runLoopFor(seconds * 1000);
     program.panel().release();
-    sendsOut = port.sends.size();
-    return measure(port.sends);
+    sendsOut = sends.size();
+    return measure(sends);
 }
 
 } // namespace

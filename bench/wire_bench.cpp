@@ -6,6 +6,8 @@
 //
 //   orva-bench [--quick] [--json FILE]
 #include "app/program.h"
+#include "app/qt_shell.h"
+#include "fakes.h"
 #include "link/qt_serial_port.h"
 #include "link/qt_timer.h"
 #include "panel/panel_table.h"
@@ -125,31 +127,14 @@ struct Sim {
     std::string device;
 };
 
-class MemoryStore : public SettingsStore {
-public:
-    std::string read(const std::string& section, const std::string& key,
-                     const std::string& fallback) const override
-    {
-        auto it = values.find(section + "/" + key);
-        return it == values.end() ? fallback : it->second;
-    }
-    StoreOutcome write(const std::string& section, const Entries& entries) override
-    {
-        for (const auto& [key, value] : entries)
-            values[section + "/" + key] = value;
-        return {};
-    }
-    std::map<std::string, std::string> values;
-};
-
 // Passes everything to the real window and notes when the received line
 // and the status label change.
-class TimedView : public MainView {
+class TimedView : public test::MainViewRelay {
 public:
-    explicit TimedView(QtMainWindow& w) : window(w) {}
+    explicit TimedView(QtMainWindow& w) : MainViewRelay(w) {}
     void setCaption(std::string_view control, const std::string& text) override
     {
-        window.setCaption(control, text);
+        MainViewRelay::setCaption(control, text);
         if (control == monitor::kReceivedLine && text == expected && receivedAt == 0)
             receivedAt = nowUs();
         else if (control == monitor::kStatus)
@@ -157,37 +142,13 @@ public:
     }
     void appendCaption(std::string_view control, std::string_view tail, const std::string& whole) override
     {
-        window.appendCaption(control, tail, whole);
-        if (control == "Label12" && whole == expected && receivedAt == 0)
+        MainViewRelay::appendCaption(control, tail, whole);
+        if (control == monitor::kReceivedLine && whole == expected && receivedAt == 0)
             receivedAt = nowUs();
     }
-    void setControlVisible(std::string_view control, bool on) override
-    {
-        window.setControlVisible(control, on);
-    }
-    void setOuterHeight(int twips) override { window.setOuterHeight(twips); }
-    void setExpandedAreaShown(bool shown) override { window.setExpandedAreaShown(shown); }
-    bool mouseButtonDown() const override { return window.mouseButtonDown(); }
-    QtMainWindow& window;
     std::string expected; // the received line whose arrival is timed
     std::int64_t receivedAt = 0;
     std::int64_t statusAt = 0;
-};
-
-class NullShell : public Shell {
-public:
-    Size screenTwips() const override { return {20490, 15360}; }
-    double mainOuterWidthTwips() const override { return 10305; }
-    void moveMainWindow(double, double) override {}
-    void showMainWindow() override {}
-    void setMainFrameHandler(std::function<void()>) override {}
-    int doubleClickIntervalMs() const override { return 400; }
-    void createPortDialogWindow(std::unique_ptr<PortDialog>) override { std::abort(); }
-    void showPortDialogWindow(bool) override {}
-    void raisePortDialogWindow() override {}
-    void createReferenceWindow(std::unique_ptr<ReferenceWindow>) override { std::abort(); }
-    void showReferenceWindow() override {}
-    void quit() override {}
 };
 
 // Times each receive event through to the end of its handling.
@@ -214,18 +175,21 @@ struct Live {
         store.values["Ports/COM1"] = device;
         store.values["StartUP/ComPort"] = "1";
         store.values["StartUP/BaudRate"] = "192";
-        window.bind(program.panel());
         program.formLoad();
+        if (program.portDialog()) {
+            std::fprintf(stderr, "orva-bench: %s does not open\n", device.c_str());
+            std::abort();
+        }
         window.setOuterHeight(kExpandedHeight);
         window.show();
     }
-    MemoryStore store;
+    test::FakeStore store;
     QtSerialPort port{portMapOf(store)};
-    QtTimer timer1, timer2, timer4, inputGuard, reopenTimer;
+    QtTimerSource timers;
     QtMainWindow window;
     TimedView view;
-    NullShell shell;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell};
+    QtShell shell{window};
+    Program program{{port, store, timers, view, shell}};
 };
 
 std::vector<std::int64_t> readLogTimes(const QString& path)

@@ -1,6 +1,6 @@
 // The command list window's derivation from typed text: what is sent is the
 // text before the first "[" and exactly one CR.
-#include "fuzz_support.h"
+#include "fakes.h"
 #include "link/link.h"
 #include "reference/reference_window.h"
 
@@ -11,10 +11,12 @@ using namespace orva;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::Port port;
-    fuzz::ManualTimer reply;
-    fuzz::ManualTimer clear;
-    fuzz::NullView view;
+    test::FakePort port;
+    port.setPortNumber(1);
+    port.open();
+    test::ManualTimer reply;
+    test::ManualTimer clear;
+    test::FakeView view;
     Link link(port, reply, clear, view);
     ReferenceWindow window(link);
     window.load();

@@ -1,6 +1,6 @@
 // Received bytes, in pieces, through the link: rendering, the buffer bound
 // and every decoding rule.
-#include "fuzz_support.h"
+#include "fakes.h"
 #include "link/decode.h"
 #include "link/link.h"
 #include "link/render.h"
@@ -16,10 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                 "CR6\r", "CR LAMPSTS\r", "CR7\r", "C00\r"};
     if (size < 1)
         return 0;
-    fuzz::Port port;
-    fuzz::ManualTimer reply;
-    fuzz::ManualTimer clear;
-    fuzz::NullView view;
+    test::FakePort port;
+    port.setPortNumber(1);
+    port.open();
+    test::ManualTimer reply;
+    test::ManualTimer clear;
+    test::FakeView view;
     Link link(port, reply, clear, view);
     link.setPanelCommand(kCommands[data[0] % 8]);
     link.hyouji(link.panelCommand(), kModeSend);
@@ -36,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t take = std::min(n * 97, size - i); // long pieces too
         const std::string piece(reinterpret_cast<const char*>(data + i), take);
         i += take;
-        port.deliver(piece);
+        port.receive(piece);
         if (link.buffer().size() > Link::kBufferLimit)
             std::abort();
         if (!link.buffer().empty() && link.receivedLine() != renderMonitorLine(link.buffer()).line)

@@ -1,6 +1,6 @@
 // Typing into the port dialog's OTHER field: the port number stays 0 or
 // 1..15 and the field never holds a text that is neither a port nor "0".
-#include "fuzz_support.h"
+#include "fakes.h"
 #include "settings/port_dialog.h"
 
 #include <cstdint>
@@ -8,32 +8,12 @@
 
 using namespace orva;
 
-namespace {
-class Store : public SettingsStore {
-public:
-    std::string read(const std::string&, const std::string&, const std::string& fallback) const override
-    {
-        return fallback;
-    }
-    StoreOutcome write(const std::string&, const Entries&) override { return {}; }
-};
-class Host : public PortDialogHost {
-public:
-    void showMainWindow() override {}
-    void portOpened() override {}
-    void choiceStored(const StoreOutcome&) override {}
-    void portDialogClosed(PortDialog&) override {}
-    void warningClosed() override {}
-};
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     PortChoice choice;
-    fuzz::Port port;
-    port.opened = false;
-    Store store;
-    Host host;
+    test::FakePort port;
+    test::FakeStore store;
+    test::FakePortDialogHost host;
     PortDialog dialog(choice, port, store, host);
     dialog.load();
     // Each line is one state of the field, as if typed.

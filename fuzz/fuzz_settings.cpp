@@ -5,6 +5,7 @@
 // then a settings file on disk, read and written through the real store (junk,
 // quotes, NULs, "@Variant" values): reading never fails, and OK's write either
 // leaves the file byte for byte as it was, or keeps every value it held.
+#include "fakes.h"
 #include "settings/port_map.h"
 #include "settings/qt_settings_store.h"
 #include "settings/stored_settings.h"
@@ -25,23 +26,13 @@ using namespace orva;
 
 namespace {
 
-class Store : public SettingsStore {
-public:
-    std::string read(const std::string&, const std::string& key, const std::string&) const override
-    {
-        return key == kComPortKey ? port : baud;
-    }
-    StoreOutcome write(const std::string&, const Entries&) override { std::abort(); }
-    std::string port;
-    std::string baud;
-};
-
 void storedValues(const std::string& text)
 {
     const auto cut = text.find('\n');
-    Store store;
-    store.port = text.substr(0, cut);
-    store.baud = cut == std::string::npos ? std::string() : text.substr(cut + 1);
+    test::FakeStore store;
+    store.values[std::string(kStartUpSection) + "/" + kComPortKey] = text.substr(0, cut);
+    store.values[std::string(kStartUpSection) + "/" + kBaudRateKey] =
+        cut == std::string::npos ? std::string() : text.substr(cut + 1);
     (void)storedPortNumber(store); // any 16-bit value, never a crash
     const std::uint8_t baud = storedBaudCode(store);
     if (baud != kBaud9600 && baud != kBaud19200)

@@ -44,16 +44,10 @@ int main(int argc, char** argv)
 
     orva::QtSettingsStore store;
     orva::QtSerialPort port(orva::portMapOf(store));
-    orva::QtTimer timer1;
-    orva::QtTimer timer2;
-    orva::QtTimer timer4;
-    orva::QtTimer inputGuard;
-    orva::QtTimer reopenTimer;
+    orva::QtTimerSource timers;
     orva::QtMainWindow window;
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell);
-    window.bind(program.panel());
-    window.setCloseHandler([&program] { program.mainWindowClosed(); });
+    orva::Program program({port, store, timers, window, shell});
     // kill, Ctrl+C, logout: the same shut-down as END, so the port is
     // closed and its lock released.
     orva::QtTerminationSignals terminationSignals([&program](int) { program.endProgram(); });

@@ -5,21 +5,28 @@
 
 namespace orva {
 
-Program::Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2,
-                 Timer& timer4, Timer& inputGuard, Timer& reopenTimer, MainView& mainView,
-                 Shell& shell)
-    : port_(port), store_(store), shell_(shell), reopen_(port, reopenTimer),
-      link_(port, timer2, timer4, mainView), panel_(link_, timer1, inputGuard, mainView, *this),
-      mainView_(mainView)
+Program::Program(const ProgramParts& parts)
+    : port_(parts.port), store_(parts.store), shell_(parts.shell),
+      timer1_(parts.timers.makeTimer(program_timers::kRepeat)),
+      timer2_(parts.timers.makeTimer(program_timers::kReply)),
+      timer4_(parts.timers.makeTimer(program_timers::kClear)),
+      inputGuard_(parts.timers.makeTimer(program_timers::kInputGuard)),
+      reopenTimer_(parts.timers.makeTimer(program_timers::kReopen)),
+      reopen_(port_, *reopenTimer_),
+      link_(port_, *timer2_, *timer4_, parts.mainView),
+      panel_(link_, *timer1_, *inputGuard_, parts.mainView, *this),
+      mainView_(parts.mainView)
 {
     link_.setReopen(&reopen_);
     link_.enter(TimerSituation::Design);
     shell_.setMainFrameHandler([this] { mainFrameChanged(); });
+    shell_.attachMainWindow(&panel_, [this] { mainWindowClosed(); });
 }
 
 Program::~Program()
 {
     link_.setReopen(nullptr);
+    shell_.attachMainWindow(nullptr, {});
     shell_.setMainFrameHandler({});
     // Windows still open outlive this object only as empty shells: their
     // behaviour does nothing more.

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 namespace orva {
 
@@ -33,6 +34,10 @@ public:
     virtual double mainOuterWidthTwips() const = 0;
     virtual void moveMainWindow(double leftTwips, double topTwips) = 0;
     virtual void showMainWindow() = 0;
+    // Hands the main window's clicks, holds and keys to `panel`, and its
+    // closing through the window system to `closed`; nullptr (and no
+    // handler) lets go of both.
+    virtual void attachMainWindow(Panel* panel, std::function<void()> closed) = 0;
     // Runs once the window system has put its frame around the main window
     // (its outer size is known only then), and whenever that frame changes.
     virtual void setMainFrameHandler(std::function<void()> handler) = 0;
@@ -56,16 +61,35 @@ public:
     virtual void quit() = 0;
 };
 
+// The window timers of the program, by the names it asks its TimerSource
+// for them.
+namespace program_timers {
+inline constexpr std::string_view kRepeat = "Timer1";        // press-and-hold repeat
+inline constexpr std::string_view kReply = "Timer2";         // reply time-out
+inline constexpr std::string_view kClear = "Timer4";         // monitor clear
+inline constexpr std::string_view kInputGuard = "InputGuard"; // the panel's pause after a window closed
+inline constexpr std::string_view kReopen = "Reopen";        // the automatic reopen of a lost port
+} // namespace program_timers
+
+// What a program is made of: the world it runs in. Every program (the
+// window, the screenshot tool, the benchmarks, the tests) is wired from
+// these by the Program itself.
+struct ProgramParts {
+    SerialPort& port;
+    SettingsStore& store;
+    TimerSource& timers;
+    MainView& mainView;
+    Shell& shell;
+};
+
 // The main window's behaviour: start-up, shut-down and the program-wide
-// values; owns the link, the panel and the two other windows' behaviour.
+// values; owns its timers, the link, the panel and the two other windows'
+// behaviour.
 class Program : public PortDialogHost, public PanelHost {
 public:
     static constexpr double kAboveCentreTwips = 1350;
 
-    // `inputGuard` times the panel's pause after another window closed;
-    // `reopenTimer` paces the automatic reopen of a lost port.
-    Program(SerialPort& port, SettingsStore& store, Timer& timer1, Timer& timer2, Timer& timer4,
-            Timer& inputGuard, Timer& reopenTimer, MainView& mainView, Shell& shell);
+    explicit Program(const ProgramParts& parts);
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -110,6 +134,12 @@ private:
     SerialPort& port_;
     SettingsStore& store_;
     Shell& shell_;
+    // Made before, and taken down after, everything that uses them.
+    std::unique_ptr<Timer> timer1_;
+    std::unique_ptr<Timer> timer2_;
+    std::unique_ptr<Timer> timer4_;
+    std::unique_ptr<Timer> inputGuard_;
+    std::unique_ptr<Timer> reopenTimer_;
     PortChoice choice_;
     Reopen reopen_; // before the link, which refers to it
     Link link_;

@@ -15,6 +15,8 @@ namespace orva {
 QtShell::~QtShell()
 {
     main_.setFrameHandler({});
+    main_.unbind();
+    main_.setCloseHandler({});
     for (const QPointer<QWidget>& w : windows_)
         delete w.data();
 }
@@ -53,6 +55,15 @@ void QtShell::showMainWindow()
     main_.show();
     main_.raise();
     main_.activateWindow();
+}
+
+void QtShell::attachMainWindow(Panel* panel, std::function<void()> closed)
+{
+    if (panel)
+        main_.bind(*panel);
+    else
+        main_.unbind();
+    main_.setCloseHandler(std::move(closed));
 }
 
 void QtShell::setMainFrameHandler(std::function<void()> handler)

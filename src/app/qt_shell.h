@@ -27,6 +27,7 @@ public:
     double mainOuterWidthTwips() const override;
     void moveMainWindow(double leftTwips, double topTwips) override;
     void showMainWindow() override;
+    void attachMainWindow(Panel* panel, std::function<void()> closed) override;
     void setMainFrameHandler(std::function<void()> handler) override;
     int doubleClickIntervalMs() const override;
 

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+#include <string_view>
+
 namespace orva {
 
 // A window timer on QTimer, to the millisecond.
@@ -29,6 +32,11 @@ public:
 
 private:
     QTimer timer_;
+};
+
+class QtTimerSource : public TimerSource {
+public:
+    std::unique_ptr<Timer> makeTimer(std::string_view) override { return std::make_unique<QtTimer>(); }
 };
 
 } // namespace orva

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <string_view>
 #include <utility>
 
 namespace orva {
@@ -29,6 +31,16 @@ protected:
 
 private:
     std::function<void()> handler_;
+};
+
+// Where a program gets its timers: window timers on the event loop, or
+// timers on a clock that a test moves.
+class TimerSource {
+public:
+    virtual ~TimerSource() = default;
+    // A new timer, switched off; `name` says which of the program's it is
+    // ("Timer2").
+    virtual std::unique_ptr<Timer> makeTimer(std::string_view name) = 0;
 };
 
 } // namespace orva

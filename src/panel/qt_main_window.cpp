@@ -446,7 +446,10 @@ QtMainWindow::~QtMainWindow()
 
 void QtMainWindow::bind(Panel& panel)
 {
+    const bool connected = keyFilter_ != nullptr; // made at the first bind
     panel_ = &panel;
+    if (connected)
+        return; // the buttons already lead to whatever panel is bound
     for (const PanelButton& b : panelButtons()) {
         if (b.action == Action::Hold)
             continue; // press and release only, never a click
@@ -457,12 +460,10 @@ void QtMainWindow::bind(Panel& panel)
                 panel_->click(name);
         });
     }
-    if (!keyFilter_) {
-        // Key preview: the panel sees every key press in this window before
-        // the focused control does.
-        keyFilter_ = new EventHook(this, [this](QObject* o, QEvent* e) { return keyPreviewEvent(o, e); });
-        qApp->installEventFilter(keyFilter_);
-    }
+    // Key preview: the panel sees every key press in this window before the
+    // focused control does.
+    keyFilter_ = new EventHook(this, [this](QObject* o, QEvent* e) { return keyPreviewEvent(o, e); });
+    qApp->installEventFilter(keyFilter_);
 }
 
 bool QtMainWindow::holdButtonEvent(QObject* watched, QEvent* event)

@@ -28,6 +28,8 @@ public:
 
     // Connects the buttons and the key preview to the panel.
     void bind(Panel& panel);
+    // The buttons and keys reach no panel any more.
+    void unbind() { panel_ = nullptr; }
     // Called when the window system closes the window.
     void setCloseHandler(std::function<void()> handler);
     // Called once the window system has framed the window, and whenever the

@@ -149,12 +149,11 @@ TEST(ShutDown, OpenWindowsAreAbandonedWithTheProgram)
     FakeShell shell; // outlives the program, as the windows would
     {
         VirtualClock clock;
-        FakeTimer timer1{clock}, timer2{clock}, timer4{clock}, guard{clock}, reopen{clock};
         FakePort port;
         FakeStore store;
         FakeView view;
         store.values["StartUP/ComPort"] = "1";
-        Program program{port, store, timer1, timer2, timer4, guard, reopen, view, shell};
+        Program program{{port, store, clock, view, shell}};
         program.formLoad();
         program.panel().click("Command74");
         program.panel().click("Command33");

@@ -19,6 +19,15 @@ namespace orva::test {
 // A serial port with a scripted far end.
 class FakePort : public SerialPort {
 public:
+    // COM1 to COM15.
+    static std::set<int> everyPort()
+    {
+        std::set<int> ports;
+        for (int n = kFirstPort; n <= kLastPort; ++n)
+            ports.insert(n);
+        return ports;
+    }
+
     bool setPortNumber(int n) override;
     int portNumber() const override { return number_; }
     void setSettings(const std::string& s) override { settings_ = s; settingsLog.push_back(s); }
@@ -48,7 +57,7 @@ public:
 
     const std::string& settings() const { return settings_; }
 
-    std::set<int> availablePorts{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    std::set<int> availablePorts = everyPort();
     std::set<int> heldPorts; // held by another program
     bool failWrites = false;
     bool asyncOpens = false;
@@ -202,6 +211,11 @@ public:
         movedTop = top;
     }
     void showMainWindow() override { ++mainShown; }
+    void attachMainWindow(Panel* p, std::function<void()> closed) override
+    {
+        panel = p;
+        closeHandler = std::move(closed);
+    }
     void setMainFrameHandler(std::function<void()> handler) override { frameHandler = std::move(handler); }
     int doubleClickIntervalMs() const override { return doubleClickMs; }
     // Like a window, the shell keeps each behaviour until it is itself gone.
@@ -238,25 +252,65 @@ public:
     int quits = 0;
     int doubleClickMs = 400;
     std::function<void()> frameHandler;
+    Panel* panel = nullptr;              // the main window's clicks go there
+    std::function<void()> closeHandler; // and its closing here
     FakeDialogView dialogView;
     FakeReferenceView referenceView;
     std::vector<std::unique_ptr<PortDialog>> dialogs;
     std::vector<std::unique_ptr<ReferenceWindow>> references;
 };
 
+// What the port dialog tells the program, counted.
+class FakePortDialogHost : public PortDialogHost {
+public:
+    void showMainWindow() override { ++shown; }
+    void portOpened() override { ++opened; }
+    void choiceStored(const StoreOutcome& outcome) override { stored.push_back(outcome); }
+    void portDialogClosed(PortDialog&) override { ++closed; }
+    void warningClosed() override { ++warnings; }
+    int shown = 0;
+    int opened = 0;
+    int closed = 0;
+    int warnings = 0;
+    std::vector<StoreOutcome> stored;
+};
+
+// Hands everything on to another main view (a real window, say); a program
+// that wants to watch or to stand in for part of it overrides what it needs.
+class MainViewRelay : public MainView {
+public:
+    explicit MainViewRelay(MainView& next) : next_(next) {}
+    void setCaption(std::string_view control, const std::string& text) override
+    {
+        next_.setCaption(control, text);
+    }
+    void appendCaption(std::string_view control, std::string_view tail, const std::string& whole) override
+    {
+        next_.appendCaption(control, tail, whole);
+    }
+    void setControlVisible(std::string_view control, bool on) override { next_.setControlVisible(control, on); }
+    void setOuterHeight(int twips) override { next_.setOuterHeight(twips); }
+    void setExpandedAreaShown(bool shown) override { next_.setExpandedAreaShown(shown); }
+    bool mouseButtonDown() const override { return next_.mouseButtonDown(); }
+
+private:
+    MainView& next_;
+};
+
 // A whole program on fakes and the virtual clock.
 struct Rig {
     VirtualClock clock;
-    FakeTimer timer1{clock};
-    FakeTimer timer2{clock};
-    FakeTimer timer4{clock};
-    FakeTimer inputGuard{clock};
-    FakeTimer reopenTimer{clock};
     FakePort port;
     FakeStore store;
     FakeView view;
     FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell};
+    Program program{{port, store, clock, view, shell}};
+    // The program's timers.
+    FakeTimer& timer1 = clock.timer(program_timers::kRepeat);
+    FakeTimer& timer2 = clock.timer(program_timers::kReply);
+    FakeTimer& timer4 = clock.timer(program_timers::kClear);
+    FakeTimer& inputGuard = clock.timer(program_timers::kInputGuard);
+    FakeTimer& reopenTimer = clock.timer(program_timers::kReopen);
 
     Rig() { program.link().setClock(clock); }
     Link& link() { return program.link(); }

@@ -9,9 +9,27 @@
 
 #include <QTest>
 
+#include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace orva::test {
+
+// Window timers that can be found again by name.
+class NamedQtTimers : public TimerSource {
+public:
+    std::unique_ptr<Timer> makeTimer(std::string_view name) override
+    {
+        auto timer = std::make_unique<QtTimer>();
+        made_[std::string(name)] = timer.get();
+        return timer;
+    }
+    Timer& operator[](std::string_view name) const { return *made_.at(std::string(name)); }
+
+private:
+    std::map<std::string, Timer*> made_;
+};
 
 struct LiveProgram {
     explicit LiveProgram(const std::string& device)
@@ -22,14 +40,12 @@ struct LiveProgram {
     }
     FakeStore store;
     QtSerialPort port{portMapOf(store)};
-    QtTimer timer1;
-    QtTimer timer2;
-    QtTimer timer4;
-    QtTimer inputGuard;
-    QtTimer reopenTimer;
+    NamedQtTimers timers;
     FakeView view;
     FakeShell shell;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, view, shell};
+    Program program{{port, store, timers, view, shell}};
+    Timer& timer1 = timers[program_timers::kRepeat];
+    Timer& timer4 = timers[program_timers::kClear];
 
     Link& link() { return program.link(); }
     // As an operator would: after a window closed, the panel pauses for a

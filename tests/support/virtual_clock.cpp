@@ -1,6 +1,8 @@
 #include "virtual_clock.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace orva::test {
@@ -8,6 +10,21 @@ namespace orva::test {
 void VirtualClock::remove(FakeTimer* t)
 {
     timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end());
+}
+
+std::unique_ptr<Timer> VirtualClock::makeTimer(std::string_view name)
+{
+    return std::make_unique<FakeTimer>(*this, std::string(name));
+}
+
+FakeTimer& VirtualClock::timer(std::string_view name) const
+{
+    for (auto it = timers_.rbegin(); it != timers_.rend(); ++it) {
+        if ((*it)->name() == name)
+            return **it;
+    }
+    std::fprintf(stderr, "no timer \"%.*s\" on this clock\n", static_cast<int>(name.size()), name.data());
+    std::abort();
 }
 
 void VirtualClock::advance(std::int64_t ms)

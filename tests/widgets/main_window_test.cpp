@@ -65,16 +65,12 @@ struct WindowRig {
     std::size_t sent() const { return port.written.size(); }
 
     VirtualClock clock;
-    FakeTimer timer1{clock};
-    FakeTimer timer2{clock};
-    FakeTimer timer4{clock};
-    FakeTimer inputGuard{clock};
-    FakeTimer reopenTimer{clock};
     FakePort port;
     FakeStore store;
     FakeShell shell;
     QtMainWindow window;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell};
+    Program program{{port, store, clock, window, shell}};
+    FakeTimer& timer2 = clock.timer(program_timers::kReply);
     bool active = false;
     int closes = 0;
 };

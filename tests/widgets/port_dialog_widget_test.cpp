@@ -18,18 +18,6 @@
 namespace orva::test {
 namespace {
 
-class NullHost : public PortDialogHost {
-public:
-    void showMainWindow() override { ++shown; }
-    void portOpened() override {}
-    void choiceStored(const StoreOutcome&) override {}
-    void portDialogClosed(PortDialog&) override { ++closed; }
-    void warningClosed() override { ++warnings; }
-    int shown = 0;
-    int closed = 0;
-    int warnings = 0;
-};
-
 struct DialogRig {
     DialogRig()
     {
@@ -44,7 +32,7 @@ struct DialogRig {
     PortChoice choice;
     FakePort port;
     FakeStore store;
-    NullHost host;
+    FakePortDialogHost host;
     QPointer<QtPortDialog> window;
 };
 

@@ -28,11 +28,6 @@ namespace orva::test {
 namespace {
 
 struct ProgramRig {
-    ProgramRig()
-    {
-        window.bind(program.panel());
-        window.setCloseHandler([this] { program.mainWindowClosed(); });
-    }
     ~ProgramRig()
     {
         // Let closed windows go before the behaviour does.
@@ -62,16 +57,11 @@ struct ProgramRig {
     }
 
     VirtualClock clock;
-    FakeTimer timer1{clock};
-    FakeTimer timer2{clock};
-    FakeTimer timer4{clock};
-    FakeTimer inputGuard{clock};
-    FakeTimer reopenTimer{clock};
     FakePort port;
     FakeStore store;
     QtMainWindow window;
     QtShell shell{window};
-    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell};
+    Program program{{port, store, clock, window, shell}};
 };
 
 // The window system's close (title bar, Alt+F4): a close event to the
@@ -309,6 +299,33 @@ TEST(PortDialogWindows, DoubleClickOnOkOrCancelSendsNothing)
         QTest::mouseClick(rig.panelButton("Command52"), Qt::LeftButton);
         EXPECT_EQ(rig.port.written, std::vector<std::string>{"C16\r"}) << button;
     }
+}
+
+// The main window leads to the program that the shell attached it to, once
+// per click however often it was attached, and to nothing once that program
+// has gone (the window outlives it in main).
+TEST(MainWindowAttachment, OneSendPerClickAndNothingAfterTheProgramWent)
+{
+    VirtualClock clock;
+    FakePort port;
+    FakeStore store;
+    store.values["StartUP/ComPort"] = "1";
+    QtMainWindow window;
+    QtShell shell{window};
+    window.show();
+    auto* image3 = qobject_cast<QPushButton*>(window.control("Command52"));
+    ASSERT_NE(image3, nullptr);
+    {
+        Program program{{port, store, clock, window, shell}};
+        program.formLoad();
+        shell.attachMainWindow(&program.panel(), [] {}); // again: still one panel behind the buttons
+        QTest::mouseClick(image3, Qt::LeftButton);
+        EXPECT_EQ(port.written, std::vector<std::string>{"C16\r"});
+    }
+    QTest::mouseClick(image3, Qt::LeftButton);
+    QTest::keyClick(&window, Qt::Key_H, Qt::ControlModifier);
+    closeByWindowSystem(&window); // the program's close handler went with it
+    EXPECT_EQ(port.written.size(), 1u);
 }
 
 } // namespace

@@ -250,12 +250,11 @@ TEST(SettingsFile, ChoiceNotStoredIsToldInTheMainWindow)
     const QByteArray text = "[Ports]\nCOM3=\"/dev/ttyUSB0\n\n[StartUP]\nComPort=3\nBaudRate=96\n";
     writeFile(file, text);
     test::VirtualClock clock;
-    test::FakeTimer timer1{clock}, timer2{clock}, timer4{clock}, inputGuard{clock}, reopenTimer{clock};
     test::FakePort port;
     QtSettingsStore store(file);
     test::FakeShell shell;
     QtMainWindow window;
-    Program program{port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell};
+    Program program{{port, store, clock, window, shell}};
     window.bind(program.panel());
     program.formLoad(); // the fold hides ComPort: the dialog asks
     ASSERT_NE(program.portDialog(), nullptr);

@@ -3,13 +3,13 @@
 // Needs no projector and no serial port; runs with QT_QPA_PLATFORM=offscreen.
 #include "app/program.h"
 #include "app/qt_shell.h"
-#include "reference/qt_reference_window.h"
-#include "reference/reference_window.h"
-#include "settings/qt_port_dialog.h"
+#include "fakes.h"
 #include "link/qt_timer.h"
 #include "panel/panel_table.h"
 #include "panel/qt_main_window.h"
-#include "settings/settings_store.h"
+#include "reference/qt_reference_window.h"
+#include "reference/reference_window.h"
+#include "settings/qt_port_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,47 +20,6 @@
 #include <string>
 
 namespace {
-
-// A port that is never open; the test harness feeds its "received" text.
-class ClosedPort : public orva::SerialPort {
-public:
-    bool setPortNumber(int n) override
-    {
-        number_ = n;
-        return true;
-    }
-    int portNumber() const override { return number_; }
-    void setSettings(const std::string&) override {}
-    bool open() override { return false; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    bool write(std::string_view) override { return false; }
-    std::string read() override { return std::exchange(waiting_, {}); }
-    std::size_t bytesToWrite() const override { return 0; }
-    std::string errorText() const override { return "no port"; }
-    std::string deviceName() const override { return "COM" + std::to_string(number_); }
-
-    void receive(std::string text)
-    {
-        waiting_ = std::move(text);
-        if (listener())
-            listener()->onComm(orva::kCommEventReceive);
-    }
-
-private:
-    int number_ = 1;
-    std::string waiting_;
-};
-
-// Nothing stored, nothing kept.
-class EmptyStore : public orva::SettingsStore {
-public:
-    std::string read(const std::string&, const std::string&, const std::string& fallback) const override
-    {
-        return fallback;
-    }
-    orva::StoreOutcome write(const std::string&, const Entries&) override { return {}; }
-};
 
 bool save(QWidget& w, const QString& path)
 {
@@ -87,17 +46,14 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    ClosedPort port;
-    EmptyStore store;
-    orva::QtTimer timer1;
-    orva::QtTimer timer2;
-    orva::QtTimer timer4;
-    orva::QtTimer inputGuard;
-    orva::QtTimer reopenTimer;
+    // A port that never opens, whose far end the tool plays; nothing stored.
+    orva::test::FakePort port;
+    port.availablePorts.clear();
+    orva::test::FakeStore store;
+    orva::QtTimerSource timers;
     orva::QtMainWindow window;
     orva::QtShell shell(window);
-    orva::Program program(port, store, timer1, timer2, timer4, inputGuard, reopenTimer, window, shell);
-    window.bind(program.panel());
+    orva::Program program({port, store, timers, window, shell});
 
     // "Status" on the closed port: the frame shows on the sent line and the
     // notice says why it did not go out; then a reply comes in.
