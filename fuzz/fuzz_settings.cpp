@@ -107,7 +107,7 @@ void settingsFile(const QByteArray& bytes)
         (void)storedPortNumber(store);
         (void)storedBaudCode(store);
         for (int n = 1; n <= 15; ++n)
-            (void)devicePathForPort(n, store);
+            (void)resolvePort(n, store);
         outcome = storePortChoice(store, 3, 96);
     }
     const QByteArray after = contents(file);
