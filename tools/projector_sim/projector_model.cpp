@@ -81,7 +81,7 @@ std::string temperatureField(int tenths)
 {
     tenths = std::clamp(tenths, -999, 999);
     const int magnitude = tenths < 0 ? -tenths : tenths;
-    char text[8];
+    char text[16]; // "+99.9" at most; room for any int, so no build can doubt it
     std::snprintf(text, sizeof text, "%c%02d.%d", tenths < 0 ? '-' : '+', magnitude / 10,
                   magnitude % 10);
     return text;
