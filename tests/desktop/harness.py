@@ -585,13 +585,23 @@ class DesktopCase(unittest.TestCase):
     def release(button=1):
         xdo("mouseup", button)
 
+    def activate(self, wid):
+        """Makes a window the active one. A window manager busy with other
+        work may refuse the request ("failed request"), so it is asked again
+        until it takes it."""
+        def attempt():
+            done = subprocess.run(["xdotool", "windowactivate", "--sync", str(wid)],
+                                  capture_output=True, text=True, timeout=30)
+            return done.returncode == 0
+        self.wait_until(attempt, f"the window manager makes window {wid} active")
+
     def key(self, wid, *keys):
         """Keys typed into a window, which is made active first."""
-        xdo("windowactivate", "--sync", wid)
+        self.activate(wid)
         xdo("key", "--clearmodifiers", "--delay", 60, *keys)
 
     def type_text(self, wid, text):
-        xdo("windowactivate", "--sync", wid)
+        self.activate(wid)
         xdo("type", "--delay", 60, text)
 
     # -- the wire ------------------------------------------------------------

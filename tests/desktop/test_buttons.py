@@ -83,7 +83,7 @@ class Buttons(DesktopCase):
 
     def test_held_space_sends_once(self):
         self.focus(self.button("Audio Mute On"))
-        xdo("windowactivate", "--sync", self.main)
+        self.activate(self.main)
         xdo("keydown", "space")
         time.sleep(1.5)  # well past the keyboard's auto-repeat delay
         xdo("keyup", "space")

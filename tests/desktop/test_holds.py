@@ -86,7 +86,7 @@ class Holds(DesktopCase):
         self.wait_until(lambda: len(self.frames_of("C09")) >= 2, "the hold repeats")
         xdo("windowminimize", "--sync", self.main)
         self.release()
-        xdo("windowactivate", "--sync", self.main)
+        self.activate(self.main)
         self.wait_window(MAIN_TITLE)
         self.assert_stopped()
 

@@ -39,7 +39,7 @@ class Keyboard(DesktopCase):
             except Exception:  # the source may be gone already
                 pass
         self.listen("object:state-changed:focused", focused)
-        xdo("windowactivate", "--sync", self.main)
+        self.activate(self.main)
         xdo("key", "--delay", 40, *["Tab"] * TABS)
         for _ in range(int(harness.TIMEOUT / 0.2)):
             if len(seen) >= TABS:

@@ -42,7 +42,7 @@ class FromPanel(DesktopCase):
         wx, wy, _, _ = self.extents(dialog)
         for wid in self.windows_of(DIALOG_TITLE):
             try:
-                xdo("windowactivate", "--sync", wid)
+                xdo("windowactivate", "--sync", wid)  # one try: it may be going
                 cx, cy, _, _ = x_frame(wid)["client"]
             except (AssertionError, KeyError):
                 self.assert_running()  # a program that died says so first
@@ -72,7 +72,7 @@ class FromPanel(DesktopCase):
         self.click(self.find(self.main, "Audio Mute On"))  # the port is closed: nothing goes out
         self.wait_focus(self.main_win, "the main window took the click beside the open dialog")
         self.check(self.windows_of(DIALOG_TITLE), "the dialog stays open beside the panel")
-        xdo("windowactivate", "--sync", wid)
+        self.activate(wid)
         self.click(self.find(dialog, "OK"))
         self.wait_gone(DIALOG_TITLE)
         self.assert_one_port_open(self.proj)

@@ -83,7 +83,7 @@ class Windows(DesktopCase):
         self.expand()
         self.open_list()
         self.open_dialog()
-        xdo("windowactivate", "--sync", self.main)
+        self.activate(self.main)
         self.program_may_end = True
         self.click(self.find(self.panel, "END"))
         self.wait_until(lambda: self.program.poll() is not None, "the program ends")
