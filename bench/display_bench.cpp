@@ -20,6 +20,7 @@
 #include "panel/panel_table.h"
 #include "panel/qt_main_window.h"
 #include "settings/port_map.h"
+#include "bench_common.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -55,45 +56,12 @@ using namespace orva;
 
 namespace {
 
-std::int64_t nowUs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000 + t.tv_nsec / 1000;
-}
-
-double processCpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double threadCpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_THREAD, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs the event loop for `ms` without spinning.
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double percentile(std::vector<double> v, double q)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const auto i = static_cast<std::size_t>(std::ceil(q * static_cast<double>(v.size()))) - 1;
-    return v[std::min(i, v.size() - 1)];
-}
+using bench::nowUs;
+using bench::percentile;
+using bench::runFor;
+using bench::Sim;
+double processCpuSeconds() { return bench::cpuSeconds(RUSAGE_SELF); }
+double threadCpuSeconds() { return bench::cpuSeconds(RUSAGE_THREAD); }
 
 // The window, with the time of every change of the model's received line.
 class TimedView : public test::MainViewRelay {
@@ -323,26 +291,6 @@ StreamFigures streamRun(int seconds, int bytesPerSecond, int pieceBytes, bool cl
     }
     return f;
 }
-
-// The simulator in a child process.
-struct Sim {
-    explicit Sim(QStringList options)
-    {
-        options << "--quiet";
-        process.start(QStringLiteral(ORVA_SIM_PATH), options);
-        process.waitForStarted(5000);
-        while (!process.canReadLine() && process.waitForReadyRead(5000)) {
-        }
-        device = QString::fromLocal8Bit(process.readLine()).trimmed().toStdString();
-    }
-    ~Sim()
-    {
-        process.terminate();
-        process.waitForFinished(3000);
-    }
-    QProcess process;
-    std::string device;
-};
 
 struct HoldFigures {
     std::size_t intervals = 0;

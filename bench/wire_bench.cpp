@@ -14,6 +14,7 @@
 #include "panel/qt_main_window.h"
 #include "settings/port_map.h"
 #include "ser2net.h"
+#include "bench_common.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -40,12 +41,10 @@ using namespace orva;
 
 namespace {
 
-std::int64_t nowUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+using bench::cpuSeconds;
+using bench::nowUs;
+using bench::runFor;
+using bench::Sim;
 
 bool spinUntil(const std::function<bool()>& done, int ms)
 {
@@ -56,14 +55,6 @@ bool spinUntil(const std::function<bool()>& done, int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
-}
-
-// Runs the event loop for `ms` without spinning, so CPU use is the program's.
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 struct Stats {
@@ -98,34 +89,6 @@ long rssKiB(qint64 pid)
     }
     return -1;
 }
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// The simulator in a child process.
-struct Sim {
-    explicit Sim(QStringList options)
-    {
-        options << "--quiet";
-        process.start(QStringLiteral(ORVA_SIM_PATH), options);
-        process.waitForStarted(5000);
-        while (!process.canReadLine() && process.waitForReadyRead(5000)) {
-        }
-        device = QString::fromLocal8Bit(process.readLine()).trimmed().toStdString();
-    }
-    ~Sim()
-    {
-        process.terminate();
-        process.waitForFinished(3000);
-    }
-    QProcess process;
-    std::string device;
-};
 
 // Passes everything to the real window and notes when the received line
 // and the status label change.
