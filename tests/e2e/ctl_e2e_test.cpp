@@ -2,6 +2,7 @@
 // simulator on a pseudo-terminal, with a settings file of its own.
 #include "ctl/ctl_arguments.h"
 #include "ctl/port_holder.h"
+#include "lock_holder.h"
 #include "qt_wait.h"
 #include "ser2net.h"
 #include "simulator.h"
@@ -16,10 +17,6 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -268,24 +265,12 @@ TEST_F(CtlEndToEnd, APortHeldByTheWindowIsRefusedNamingIt)
 TEST_F(CtlEndToEnd, APortLockedByAnotherProgramIsRefusedWithItsPid)
 {
     startSimulator();
-    QProcess holder;
-    holder.start(QStringLiteral("flock"), {"--nonblock", device(), "sleep", "30"});
-    ASSERT_TRUE(holder.waitForStarted(5000));
-    const int fd = ::open(sim->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    ASSERT_TRUE(waitFor([&] {
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-            return true;
-        ::flock(fd, LOCK_UN);
-        return false;
-    }));
-    ::close(fd);
+    const LockHolder holder(sim->device());
+    ASSERT_TRUE(holder.holding());
     const CtlRun r = on({"status"});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("held by another program: "), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("(PID "), std::string::npos) << r.err;
-    holder.kill();
-    holder.waitForFinished(5000);
 }
 
 TEST_F(CtlEndToEnd, AbsentDevicesNetworkAddressesAndNoStoredPortAreTwo)
@@ -509,7 +494,6 @@ TEST_F(CtlEndToEnd, ManPageAndCompletionKnowEveryCommandAndOption)
         EXPECT_EQ(groff.readAllStandardError().toStdString(), "");
     }
 }
-
 
 // A projector behind a serial device server: the same answers by address
 // given outright and through the map, and over RFC 2217 the baud rate asked

@@ -1,14 +1,9 @@
 // The real Qt serial layer and timers against the projector simulator on a
 // pseudo-terminal.
 #include "live_program.h"
+#include "lock_holder.h"
 #include "qt_wait.h"
 #include "simulator.h"
-
-#include <QProcess>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -113,25 +108,12 @@ TEST_F(EndToEnd, PortLockedByAnotherProcessIsRefused)
 {
     sim = std::make_unique<Simulator>();
     ASSERT_TRUE(sim->started());
-    QProcess holder;
-    holder.start("flock", {"--nonblock", QString::fromStdString(sim->device()), "sleep", "30"});
-    ASSERT_TRUE(holder.waitForStarted(5000));
-    // Wait until the other process really holds the lock.
-    const int fd = ::open(sim->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    ASSERT_TRUE(waitFor([&] {
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-            return true;
-        ::flock(fd, LOCK_UN);
-        return false;
-    }));
-    ::close(fd);
+    const LockHolder holder(sim->device());
+    ASSERT_TRUE(holder.holding());
     LiveProgram program(sim->device());
     program.program.formLoad();
     EXPECT_FALSE(program.port.isOpen());
     EXPECT_EQ(program.shell.dialogModal, std::vector<bool>{true});
-    holder.kill();
-    holder.waitForFinished(5000);
 }
 
 TEST_F(EndToEnd, HangUpMidTransactionIsReportedAndComReopens)

@@ -389,6 +389,16 @@ TEST(MainWindow, CollapsedHeightPutsTheExpandedAreaOutOfReach)
     EXPECT_EQ(reached.count("Command33"), 1u);
 }
 
+// Counts the paint events a widget receives.
+struct PaintCount : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 // Bytes one by one, far faster than a screen shows them: the received
 // line's label is repainted about once a frame, and ends as the model.
 TEST(MainWindow, ReceivedLineIsRepaintedAboutOnceAFrame)
@@ -396,14 +406,7 @@ TEST(MainWindow, ReceivedLineIsRepaintedAboutOnceAFrame)
     WindowRig rig;
     rig.program.panel().setOuterHeight(kExpandedHeight);
     QLabel* line = rig.label("Label12");
-    struct PaintCount : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            paints += e->type() == QEvent::Paint;
-            return false;
-        }
-    } count;
+    PaintCount count;
     line->installEventFilter(&count);
     const int pieces = 300;
     for (int i = 0; i < pieces; ++i) {
@@ -433,14 +436,7 @@ TEST(MainWindow, ReceivedLineIsRedrawnWhenWhatShowsChanges)
     ASSERT_TRUE(shows(as));
     QTest::qWait(50); // drawn
     const QImage before = line->grab().toImage();
-    struct PaintCount : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            paints += e->type() == QEvent::Paint;
-            return false;
-        }
-    } count;
+    PaintCount count;
     line->installEventFilter(&count);
 
     rig.window.appendCaption("Label12", "BBBB", as + "BBBB");
