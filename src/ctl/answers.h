@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ctl/ctl_port.h"
-#include "ctl/exchange.h"
+#include "link/exchange.h"
 #include "ctl/exit_status.h"
 #include "ctl/json_value.h"
 #include "ctl/read_commands.h"

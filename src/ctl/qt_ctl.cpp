@@ -3,7 +3,7 @@
 #include "ctl/answers.h"
 #include "ctl/ctl_arguments.h"
 #include "ctl/ctl_port.h"
-#include "ctl/exchange.h"
+#include "link/exchange.h"
 #include "ctl/listings.h"
 #include "ctl/qt_command_line.h"
 #include "ctl/qt_ctl_output.h"

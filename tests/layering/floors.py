@@ -20,7 +20,7 @@ FLOORS = [
     ["qtui"],                           # what the windows share: twips, keyboard and mouse
     ["link"],                           # the interfaces, the projector link, the serial control
     ["settings", "panel", "reference"], # the subsystems on the link, and their windows
-    ["app", "ctl"],                     # the two programs: orva-control and orva-ctl
+    ["app", "ctl", "pjlink"],           # the programs: orva-control, orva-ctl, orva-pjlinkd
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')

@@ -1,4 +1,4 @@
-#include "ctl/exchange.h"
+#include "link/exchange.h"
 
 #include <utility>
 

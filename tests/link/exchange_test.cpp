@@ -1,5 +1,5 @@
 // One transaction for a script, on the link, on the virtual clock.
-#include "ctl/exchange.h"
+#include "link/exchange.h"
 
 #include "fakes.h"
 
