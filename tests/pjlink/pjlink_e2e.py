@@ -4,14 +4,14 @@ standard library only): in front of orva-projector-sim directly (with a
 password) and through ser2net's RFC 2217 port (without), many clients at
 once, a lost line, SIGHUP, SIGTERM, and refused configuration files.
 
-    tests/pjlink/pjlink_e2e.py path/to/orva-pjlinkd path/to/orva-projector-sim
+    tests/pjlink/pjlink_e2e.py path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl
 
 Exit status 0 when all checks pass (CTest runs it as pjlink.e2e)."""
 import atexit, hashlib, os, re, shutil, signal, socket, subprocess, sys, tempfile, threading, time
 
-if len(sys.argv) != 3:
-    sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim")
-DAEMON, SIM = sys.argv[1], sys.argv[2]
+if len(sys.argv) != 4:
+    sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl")
+DAEMON, SIM, CTL = sys.argv[1], sys.argv[2], sys.argv[3]
 failures = 0
 work = tempfile.mkdtemp(prefix="orva-pjlink-e2e-")
 running = []
@@ -180,6 +180,10 @@ for command, pattern in [("%1INPT 21", "OK"), ("%1INPT ?", "21"), ("%1INST ?", "
                          ("%1POWR 5", "ERR2"), ("%1NAME " + "x" * 200, "ERR2"), ("%1POWR ?", "1")]:
     got = a.value(command)
     check(re.fullmatch(pattern, got) is not None, f"{command[:20]} -> {pattern}", got)
+
+held = subprocess.run([CTL, "status", "--port", direct_link], capture_output=True, text=True, timeout=20)
+check(held.returncode == 2 and "held by another program: orva-pjlinkd (PID" in held.stderr,
+      "the held line names orva-pjlinkd to orva-ctl", held.stderr)
 
 # --------------------------------------------- without, through ser2net
 b = Client(p_served)
