@@ -266,6 +266,10 @@ for text, reason in [("[a]\ntarget=/dev/x\nbaud=1200\n", ":3: [a] baud"),
     r = subprocess.run([DAEMON, "--config", conf], capture_output=True, text=True, timeout=20)
     check(r.returncode == 78 and reason in r.stderr, f"refused with exit 78: {reason}", (r.returncode, r.stderr))
 
+example = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "packaging", "pjlinkd.conf")
+r = subprocess.run([DAEMON, "--check", "--config", example], capture_output=True, text=True, timeout=20)
+check(r.returncode == 1, "the shipped example reads, and configures nothing (the unit stays down)", r.stderr)
+
 # ------------------------------------------------------- no GUI library
 ldd = subprocess.run(["ldd", DAEMON], capture_output=True, text=True).stdout
 check("libQt6Gui" not in ldd and "libQt6Widgets" not in ldd, "loads no GUI library")
