@@ -150,8 +150,22 @@ listen=127.0.0.1:{free_port()}
 write_conf("Hall B")
 log_path = os.path.join(work, "daemon.log")
 log = open(log_path, "w")
-daemon = start([DAEMON, "--config", conf], stderr=log)
+# systemd's side of Type=notify: a datagram socket named by NOTIFY_SOCKET.
+notify = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+notify.bind(os.path.join(work, "notify"))
+notify.settimeout(20)
+daemon = start([DAEMON, "--config", conf], stderr=log, env=dict(os.environ, NOTIFY_SOCKET=os.path.join(work, "notify")))
 check(wait_for(lambda: accepts(p_direct) and accepts(p_served)), "the bridge listens for both projectors")
+
+
+def notified():
+    try:
+        return notify.recv(256).decode()
+    except OSError:
+        return None
+
+
+check(notified() == "READY=1", "tells systemd it is ready")
 
 
 def journal():
@@ -235,6 +249,7 @@ def served_name():
 
 
 check(wait_for(lambda: served_name() == "Hall B, renamed", 10), "SIGHUP reads the file again")
+check([notified(), notified()] == ["RELOADING=1", "READY=1"], "and says so to systemd")
 check(a.value("%1NAME ?") == "Hall A", "an unchanged projector keeps its clients")
 b.close()
 a.close()
@@ -245,7 +260,7 @@ try:
     status = daemon.wait(10)
 except subprocess.TimeoutExpired:
     status = None
-check(status == 0, "SIGTERM ends it cleanly", status)
+check(status == 0 and notified() == "STOPPING=1", "SIGTERM ends it cleanly", status)
 freed = True
 for port in (p_direct, p_served):
     with socket.socket() as s:
