@@ -10,6 +10,7 @@ orva_packages=(
   locales
   clang libclang-rt-14-dev
   ser2net libgensio-dev
+  libsystemd-dev
   # The desktop suite: an X server, a window manager, the accessibility bus,
   # real input, screenshots, and a comma-decimal locale built on the fly.
   python3 python3-pyatspi xvfb openbox xdotool x11-utils at-spi2-core dbus imagemagick
