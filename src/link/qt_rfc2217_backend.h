@@ -28,6 +28,7 @@ public:
     bool write(const QByteArray& bytes, QString& error) override;
     QByteArray readAll() override;
     qint64 bytesToWrite() const override;
+    QString openTimedOut(int seconds) const override;
 
     // The gensio description of a connection to `addresses` (already
     // resolved) on `port`.
@@ -39,6 +40,7 @@ private:
     void drop();
 
     void gensioOpened() override;
+    void gensioConnected() override { connected_ = opening_; }
     void gensioOpenFailed(const QString& why, bool serverClosed) override;
     void gensioDataWaiting() override;
     void gensioLost(const QString& why) override;
@@ -51,6 +53,7 @@ private:
     QByteArray leftOver_;
     QTimer retry_;
     bool opening_ = false;
+    bool connected_ = false; // the TCP connection of the open under way is up
     bool open_ = false;
     std::shared_ptr<GensioConnection> connection_;
 };

@@ -63,6 +63,25 @@ TEST_F(ExchangeTest, CharactersAfterTheCrInTheSamePieceAreKept)
     EXPECT_EQ(result().status, "");
 }
 
+TEST_F(ExchangeTest, WhatWaitedBeforeTheWriteIsNotTheReply)
+{
+    // A device server's greeting at connect, not read yet when the
+    // exchange begins, and its receive event raised only after the write.
+    FakePort greeted;
+    greeted.setPortNumber(1);
+    ASSERT_TRUE(greeted.open());
+    greeted.receive("ORVA room 12 projector\r\n\x06\r");
+    FakeTimer other{clock};
+    Exchange e{greeted, other, 1000};
+    e.start("C00\r", "");
+    greeted.raise(kCommEventReceive);
+    EXPECT_FALSE(e.finished());
+    EXPECT_EQ(e.result().discarded, 26u);
+    greeted.receive("\x06\r");
+    ASSERT_TRUE(e.finished());
+    EXPECT_EQ(e.result().reply, "\x06\r");
+}
+
 TEST_F(ExchangeTest, NothingBackIsNoReplyAtTheTimeOut)
 {
     exchange.start("CR0\r", "CR0\r");
