@@ -64,5 +64,7 @@ int main(int argc, char** argv)
     }
 
     program.formLoad();
+    if (program.ended()) // already, while the port opened: the quit ended that wait only
+        return orva::endWithoutWaitingForLookups(0);
     return orva::endWithoutWaitingForLookups(app.exec());
 }

@@ -251,6 +251,8 @@ bool QtSerialPort::open()
         connect(this, &QtSerialPort::openDone, &wait, &QEventLoop::quit);
         if (opening_)
             wait.exec();
+        if (opening_)
+            close(); // the wait was ended from outside (the application quits): the open is given up
     }
     return isOpen();
 }
