@@ -464,6 +464,8 @@ void GensioConnection::received(const unsigned char* bytes, std::size_t n)
     // Bounded like the serial control's own input: a flood the GUI thread
     // does not keep up with is dropped here rather than held.
     const qsizetype room = std::max<qsizetype>(0, kInboundLimit - inbound_.size());
+    if (static_cast<qsizetype>(n) > room)
+        dropped_ += static_cast<quint64>(static_cast<qsizetype>(n) - room);
     inbound_.append(reinterpret_cast<const char*>(bytes), std::min(room, static_cast<qsizetype>(n)));
     if (dataPosted_)
         return; // the reader takes everything that waits

@@ -62,6 +62,8 @@ public:
     void write(const QByteArray& bytes);
     void setBaudRate(unsigned baud);
     QByteArray takeReceived();
+    // Received bytes dropped because kInboundLimit were waiting.
+    quint64 droppedReceived() const { return dropped_.load(); }
     // Bytes handed to write() that the connection has not passed on yet.
     qint64 bytesToWrite() const { return pendingOut_.load(); }
     // No more callbacks; the connection is closed (or its open abandoned)
@@ -101,6 +103,7 @@ private:
     QByteArray inbound_;
     bool dataPosted_ = false;
     std::atomic<qint64> pendingOut_{0};
+    std::atomic<quint64> dropped_{0};
 
     // The loop's thread only.
     gensio* io_ = nullptr;

@@ -96,6 +96,7 @@ void Rfc2217Backend::connectTo(const QList<QHostAddress>& addresses)
 void Rfc2217Backend::drop()
 {
     if (connection_) {
+        dropped_ += connection_->droppedReceived();
         connection_->detach();
         connection_.reset();
     }

@@ -29,6 +29,7 @@ public:
     QByteArray readAll() override;
     qint64 bytesToWrite() const override;
     QString openTimedOut(int seconds) const override;
+    quint64 droppedInput() const override { return dropped_ + (connection_ ? connection_->droppedReceived() : 0); }
 
     // The gensio description of a connection to `addresses` (already
     // resolved) on `port`.
@@ -51,6 +52,7 @@ private:
     int lookup_ = -1;
     QList<QHostAddress> addresses_;
     QByteArray leftOver_;
+    quint64 dropped_ = 0; // by the connections before this one
     QTimer retry_;
     bool opening_ = false;
     bool connected_ = false; // the TCP connection of the open under way is up

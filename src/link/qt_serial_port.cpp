@@ -231,6 +231,7 @@ bool QtSerialPort::start()
     opening_ = true;
     readPending_ = false;
     input_.clear();
+    dropped_ = 0;
     openClock_.start();
     if (target->isNetwork())
         openLimit_.start();
@@ -326,6 +327,11 @@ QString lastWords(const QByteArray& bytes)
 }
 
 } // namespace
+
+quint64 QtSerialPort::droppedInput() const
+{
+    return dropped_ + (backend_ ? backend_->droppedInput() : 0);
+}
 
 void QtSerialPort::takeInput()
 {

@@ -75,8 +75,9 @@ public:
     std::string deviceName() const override;
 
     qint32 baudRate() const { return baud_; }
-    // Received bytes dropped because kInputLimit unread ones were waiting.
-    quint64 droppedInput() const { return dropped_; }
+    // Received bytes dropped because kInputLimit unread ones were waiting
+    // (here or in the backend) since the last open began.
+    quint64 droppedInput() const;
     bool isOpening() const { return opening_; }
     // The target of the current or last open.
     const std::optional<PortTarget>& currentTarget() const { return current_; }

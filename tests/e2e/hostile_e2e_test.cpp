@@ -1,5 +1,5 @@
-// Far ends that do not behave, on 127.0.0.1: a server that greets, one that
-// floods, one that resets during the open; and a lock file left behind.
+// Far ends that do not behave, on 127.0.0.1 (a server that greets, floods,
+// hangs up or says nothing), and lock files left behind.
 #include "link/port_holder.h"
 #include "link/qt_serial_port.h"
 #include "qt_wait.h"
@@ -47,13 +47,9 @@ public:
 long peakResidentKb(qint64 pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    }
-    return 0;
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const qsizetype at = text.indexOf("VmHWM:");
+    return at < 0 ? 0 : text.mid(at + 6, 20).trimmed().split(' ').front().toLong();
 }
 
 TEST(HostileTransport, OpensThatFailSayWhatHappenedAndNothingOnStderr)
@@ -153,13 +149,11 @@ TEST(HostileEndToEnd, TheXServerGoneReleasesTheLockAndAStaleLockOfAnotherUserIsN
     ASSERT_TRUE(sim.started());
     QTemporaryDir dir;
     const QString device = QString::fromStdString(sim.device());
-    QString lockFile;
+    QString lockFile; // in the first folder that may be written, as Qt's serial port takes it
     for (std::string_view d : serialLockDirectories()) {
         if (lockFile.isEmpty() && ::access(std::string(d).c_str(), W_OK) == 0)
-            lockFile = QString::fromUtf8(d.data(), static_cast<qsizetype>(d.size())) + '/'
-                + QString::fromStdString(serialLockFileName(sim.device()));
+            lockFile = QString::fromStdString(std::string(d) + '/' + serialLockFileName(sim.device()));
     }
-    ASSERT_FALSE(lockFile.isEmpty());
 
     // The window on an X server of its own, which then goes away.
     QProcess x;
