@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <unistd.h>
+#include <cstdlib>
 
 namespace orva {
 namespace {
@@ -19,7 +19,7 @@ void endNow()
     if (!gArmed)
         return;
     std::fflush(nullptr);
-    ::_exit(gExitCode);
+    std::_Exit(gExitCode);
 }
 
 } // namespace

@@ -99,15 +99,12 @@ TEST(HostileEndToEnd, AGreetingOfTheDeviceServerIsNotTakenForTheReply)
         Ser2net server(sim.device(), mode);
         server.setBanner("ORVA room 12 projector\\r\\n\\x06\\r");
         ASSERT_TRUE(server.start()) << server.error();
-        for (const auto& [args, out] : {std::pair{QStringList{"status"}, QByteArray("Stand by\n")},
-                                        std::pair{QStringList{"send", "CR0"}, QByteArray("80\\r\n")}}) {
-            QProcess ctl;
-            ctl.setProcessEnvironment(withSettings(dir));
-            ctl.start(QStringLiteral(ORVA_CTL_PATH), args + QStringList{"--port", QString::fromStdString(server.target())});
-            ASSERT_TRUE(ctl.waitForFinished(30000));
-            EXPECT_EQ(ctl.exitCode(), 0) << server.target() << " " << ctl.readAllStandardError().toStdString();
-            EXPECT_EQ(ctl.readAllStandardOutput(), out) << server.target();
-        }
+        QProcess ctl;
+        ctl.setProcessEnvironment(withSettings(dir));
+        ctl.start(QStringLiteral(ORVA_CTL_PATH), {"send", "CR0", "--port", QString::fromStdString(server.target())});
+        ASSERT_TRUE(ctl.waitForFinished(30000));
+        EXPECT_EQ(ctl.exitCode(), 0) << server.target() << " " << ctl.readAllStandardError().toStdString();
+        EXPECT_EQ(ctl.readAllStandardOutput(), "80\\r\n") << server.target(); // the projector's own reply
     }
 }
 
