@@ -25,8 +25,7 @@
 namespace orva::test {
 namespace {
 
-// A server on 127.0.0.1 that hands each connection it takes to `onConnect`
-// (served by the test's own event loop).
+// A server on 127.0.0.1, run by the test's event loop: `onConnect` serves each connection.
 class LocalServer : public QTcpServer {
 public:
     explicit LocalServer(std::function<void(QTcpSocket*)> onConnect)
@@ -134,10 +133,13 @@ TEST(HostileEndToEnd, A64MegabyteFloodKeepsBothProgramsUnder64Megabytes)
     const long windowPeak = peakResidentKb(window.processId());
     window.terminate();
     window.waitForFinished(10000);
-    for (const long kb : {peak, windowPeak}) {
-        EXPECT_GT(kb, 0);
-        EXPECT_LE(kb, 64 * 1024);
-    }
+#ifdef __SANITIZE_ADDRESS__
+    constexpr long kLimitKb = 1024 * 1024; // the sanitizer's own memory is no measure of the programs'
+#else
+    constexpr long kLimitKb = 64 * 1024;
+#endif
+    for (const long kb : {peak, windowPeak})
+        EXPECT_TRUE(kb > 0 && kb <= kLimitKb) << kb << " kB";
 }
 
 TEST(HostileEndToEnd, TheXServerGoneReleasesTheLockAndAStaleLockOfAnotherUserIsNamed)
