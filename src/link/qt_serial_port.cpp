@@ -58,10 +58,12 @@ public:
 };
 
 // Every serial control of the process, for closing them on a fatal exit.
+// Never freed: the exit handler that reads it may run after the program's
+// static objects are gone.
 std::set<QtSerialPort*>& livePorts()
 {
-    static std::set<QtSerialPort*> ports;
-    return ports;
+    static auto* const ports = new std::set<QtSerialPort*>;
+    return *ports;
 }
 
 void closeLivePorts()
