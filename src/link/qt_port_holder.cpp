@@ -53,9 +53,7 @@ std::optional<PortHolder> fromLockFiles(const std::string& device)
             h.user = info.owner().toStdString();
             h.pid = static_cast<long>(pid);
             h.running = alive(pid);
-            h.program = h.running ? processName(h.pid) : std::string();
-            if (h.program.empty())
-                h.program = app.toStdString();
+            h.program = app.isEmpty() && h.running ? processName(h.pid) : app.toStdString();
             return h;
         }
     }
