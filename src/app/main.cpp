@@ -4,6 +4,7 @@
 #include "app/qt_application.h"
 #include "app/qt_shell.h"
 #include "app/qt_signals.h"
+#include "link/qt_host_lookup.h"
 #include "link/qt_serial_port.h"
 #include "link/qt_timer.h"
 #include "panel/qt_main_window.h"
@@ -41,6 +42,9 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     orva::configureApplication();
+    // The X server gone (a logout), or any fatal exit Qt takes: the port and
+    // its lock file are released all the same.
+    orva::QtSerialPort::releaseOnFatalExit();
 
     orva::QtSettingsStore store;
     orva::QtSerialPort port(orva::portMapOf(store));
@@ -60,5 +64,7 @@ int main(int argc, char** argv)
     }
 
     program.formLoad();
-    return app.exec();
+    if (program.ended()) // already, while the port opened: the quit ended that wait only
+        return orva::endWithoutWaitingForLookups(0);
+    return orva::endWithoutWaitingForLookups(app.exec());
 }

@@ -48,7 +48,8 @@ void Program::formLoad()
     choice_.baudCode = storedBaudCode(store_);
     port_.setSettings(lineSettings(choice_.baudCode));
     if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {
-        showPortDialog(true);
+        if (!ended_) // not when the program was ended while the port opened
+            showPortDialog(true);
         return;
     }
     link_.enter(TimerSituation::AfterStartUp);
@@ -99,6 +100,8 @@ void Program::endProgram()
         return;
     ended_ = true;
     queryUnload();
+    if (!port_.isOpen())
+        port_.close(); // an open still under way (a network port at start-up) is given up
     shell_.quit();
 }
 

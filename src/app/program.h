@@ -111,6 +111,7 @@ public:
 
     // PanelHost
     void endProgram() override;
+    bool ended() const { return ended_; }
     void openPortDialogFromPanel() override;
     void openCommandTable() override;
 

@@ -1,5 +1,7 @@
 #include "ctl/answers.h"
 
+#include "link/readable_text.h"
+
 #include <charconv>
 
 namespace orva {
@@ -101,27 +103,7 @@ double toDouble(const std::string& s)
 
 std::string escapeReply(std::string_view bytes)
 {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out;
-    for (const char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c >= 0x20 && c < 0x7F)
-            out += ch;
-        else {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return escapedText(bytes);
 }
 
 std::string latin1ToUtf8(std::string_view bytes)
@@ -220,7 +202,7 @@ Answer readAnswer(const ReadCommand& read, const ResolvedPort& port, const Excha
     a.json.emplace_back(field, decoded);
     if (decoded.isNull()) {
         a.status = ExitStatus::Undecodable;
-        a.err = "the reply \"" + escapeReply(result.reply) + "\" from " + port.label() +
+        a.err = "the reply \"" + readableText(result.reply) + "\" from " + port.label() +
                 " does not decode as the " + std::string(read.what);
         a.json.emplace_back("error", a.err);
     }

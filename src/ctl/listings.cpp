@@ -1,6 +1,7 @@
 #include "ctl/listings.h"
 
 #include "link/port_target.h"
+#include "link/readable_text.h"
 #include "reference/catalogues.h"
 #include "reference/reference_window.h"
 #include "settings/port_map.h"
@@ -124,7 +125,9 @@ Answer portsAnswer(const std::vector<SerialDevice>& devices, const SettingsStore
         const std::optional<std::string> entry = storedMapping(store, key);
         const bool mapped = entry.has_value();
         const PortResolution resolved = resolvePort(n, store);
-        const std::string target = resolved.target ? resolved.target->text() : entry.value_or(defaultDeviceForPort(n));
+        // An entry that is no target is shown escaped: it may hold anything.
+        const std::string target = resolved.target ? resolved.target->text()
+                                                   : entry ? escapedText(*entry) : defaultDeviceForPort(n);
         const TargetState state = stateOf(target, probe);
         std::string line = (n == stored ? "* " : "  ") + padded(key, 7);
         line += padded(target + (mapped ? "" : " (default)"), 34) + " " + state.text;

@@ -1,6 +1,7 @@
 // orva-ctl: the projector from the shell. Reads status in words, sends
 // commands from scripts, lists and maps the serial ports; no window.
 #include "ctl/qt_ctl.h"
+#include "link/qt_host_lookup.h"
 
 #include <QCoreApplication>
 
@@ -10,5 +11,5 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("ORVA"));
     QCoreApplication::setApplicationName(QStringLiteral("orva-ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVA_VERSION));
-    return orva::runCtl(QCoreApplication::arguments());
+    return orva::endWithoutWaitingForLookups(orva::runCtl(QCoreApplication::arguments()));
 }

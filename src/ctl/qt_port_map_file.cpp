@@ -101,7 +101,10 @@ bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std
         // The store's own lock, so neither overwrites the other.
         QLockFile lock(fileName_ + QStringLiteral(".lock"));
         if (!lock.tryLock(10000)) {
-            error = "the settings file stays locked by another program";
+            error = lock.error() == QLockFile::LockFailedError
+                ? "the settings file stays locked by another program"
+                : "cannot write in " + info.absolutePath().toStdString()
+                    + (lock.error() == QLockFile::PermissionError ? " (the folder is read-only to you)" : "");
             return false;
         }
         QByteArray old;

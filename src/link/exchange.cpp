@@ -17,6 +17,8 @@ Exchange::PortTap::~PortTap()
 bool Exchange::PortTap::write(std::string_view frame)
 {
     ++writes;
+    // Not the reply: it was there before the command went out.
+    discarded += inner_.read().size();
     writeOk = inner_.write(frame);
     return writeOk;
 }
@@ -67,6 +69,7 @@ void Exchange::start(const std::string& frame, const std::string& panelCommand)
 {
     link_.setPanelCommand(panelCommand);
     link_.hyouji(frame, kModeSend);
+    result_.discarded = port_.discarded;
     if (finished())
         return; // the port went away inside the write
     if (port_.writes != 1 || !port_.writeOk) {

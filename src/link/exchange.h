@@ -15,6 +15,11 @@ namespace orva {
 // it. A script waits for nothing more than the reply, so the exchange ends at
 // the first CR received (the end of every reply), and otherwise when the
 // link's reply time-out ends the transaction.
+//
+// The reply is only what arrives after the frame was written: whatever the
+// port holds from before (a device server's greeting at connect, the tail of
+// an earlier answer) is read and dropped just before the write. The window
+// keeps its own rule (text with no send outstanding is shown and decoded).
 class Exchange {
 public:
     enum class Outcome {
@@ -32,6 +37,7 @@ public:
         std::string monitorLine; // the received line as the monitor shows it (" X X X X" for none)
         std::string status;      // the status label after decoding ("" when nothing decoded)
         std::string error;       // why, for NotSent and PortLost
+        std::size_t discarded = 0; // characters that were waiting before the write, dropped
     };
 
     // `replyTimer` becomes the link's reply time-out (`Timer2`), with an
@@ -75,6 +81,7 @@ private:
 
         int writes = 0;
         bool writeOk = false;
+        std::size_t discarded = 0;
 
     private:
         SerialPort& inner_;

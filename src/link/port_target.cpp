@@ -66,6 +66,43 @@ bool isIpv6Literal(std::string_view host)
     });
 }
 
+bool allDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A host whose last label is a number is an IPv4 address (no top-level
+// domain is numeric). The system's resolver would read it the way inet_aton
+// does: "010" as octal 8, "0x10" as hex, "127.1" as 127.0.0.1. Here it must
+// be four decimal numbers 0 to 255; leading zeros are read as decimal and
+// dropped ("127.000.000.010" is 127.0.0.10), so the text handed on (and
+// printed and stored) is the address that is really used. Nothing when the
+// host is not numeric; an empty string when it is numeric but no address.
+std::optional<std::string> decimalIpv4(std::string_view host)
+{
+    const std::size_t lastDot = host.rfind('.');
+    if (!allDigits(host.substr(lastDot == std::string_view::npos ? 0 : lastDot + 1)))
+        return std::nullopt;
+    std::string out;
+    int parts = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = std::min(host.find('.', start), host.size());
+        const std::string_view part = host.substr(start, end - start);
+        if (!allDigits(part) || ++parts > 4)
+            return std::string();
+        const std::size_t first = std::min(part.find_first_not_of('0'), part.size() - 1);
+        const std::string_view digits = part.substr(first);
+        if (digits.size() > 3 || std::stoi(std::string(digits)) > 255)
+            return std::string();
+        out += (out.empty() ? "" : ".") + std::string(digits);
+        if (end == host.size())
+            break;
+        start = end + 1;
+    }
+    return parts == 4 ? out : std::string();
+}
+
 std::optional<std::uint16_t> portNumber(std::string_view text)
 {
     if (text.empty() || text.size() > 5)
@@ -98,7 +135,10 @@ std::optional<PortTarget> parseNetwork(PortTarget::Kind kind, std::string_view r
         const std::string_view host = rest.substr(0, colon);
         if (!isHostName(host))
             return std::nullopt;
-        t.host = std::string(host);
+        const auto ipv4 = decimalIpv4(host);
+        if (ipv4 && ipv4->empty())
+            return std::nullopt;
+        t.host = ipv4 ? *ipv4 : std::string(host);
         portText = rest.substr(colon + 1);
     }
     // A trailing slash is what a pasted URL often carries; nothing else may follow.

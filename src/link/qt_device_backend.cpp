@@ -1,5 +1,7 @@
 #include "link/qt_device_backend.h"
 
+#include "link/qt_port_holder.h"
+
 #include <QMetaObject>
 
 #ifndef _WIN32
@@ -11,7 +13,7 @@
 
 namespace orva {
 
-DeviceBackend::DeviceBackend(QString device, QObject* parent) : PortBackend(parent)
+DeviceBackend::DeviceBackend(QString device, QObject* parent) : PortBackend(parent), device_(device)
 {
     port_.setPortName(device);
     connect(&port_, &QSerialPort::readyRead, this, &PortBackend::readyRead);
@@ -26,8 +28,14 @@ DeviceBackend::~DeviceBackend()
 void DeviceBackend::open(qint32 baud)
 {
     if (!port_.open(QIODevice::ReadWrite)) {
-        const QString why = port_.errorString();
+        QString why = port_.errorString();
+        const bool perhapsHeld = port_.error() == QSerialPort::PermissionError;
         port_.clearError();
+        if (perhapsHeld) {
+            // Its lock could not be taken: say whose it is.
+            if (const auto holder = findPortHolder(device_.toStdString()))
+                why = QString::fromStdString(heldPortReason(*holder));
+        }
         emit openFinished(false, why);
         return;
     }
@@ -37,7 +45,9 @@ void DeviceBackend::open(qint32 baud)
     // another program holds is refused rather than shared.
     if (::flock(static_cast<int>(port_.handle()), LOCK_EX | LOCK_NB) != 0) {
         port_.close();
-        emit openFinished(false, QStringLiteral("in use by another program"));
+        const auto holder = findPortHolder(device_.toStdString());
+        emit openFinished(false, holder ? QString::fromStdString(heldPortReason(*holder))
+                                        : QStringLiteral("in use by another program"));
         return;
     }
 #endif

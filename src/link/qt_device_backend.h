@@ -19,12 +19,13 @@ public:
     bool isOpen() const override { return port_.isOpen(); }
     bool setBaudRate(qint32 baud) override { return port_.isOpen() && port_.setBaudRate(baud); }
     bool write(const QByteArray& bytes, QString& error) override;
-    QByteArray readAll() override { return port_.readAll(); }
+    QByteArray readAll() override { return port_.isOpen() ? port_.readAll() : QByteArray(); }
     qint64 bytesToWrite() const override;
 
 private:
     void onError(QSerialPort::SerialPortError error);
 
+    QString device_;
     QSerialPort port_;
     bool losing_ = false;
 };

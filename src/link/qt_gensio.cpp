@@ -9,6 +9,7 @@
 #include <gensio/gensio_unix.h>
 #include <gensio/sergensio.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <deque>
@@ -34,6 +35,13 @@ namespace {
 QString errorText(int err)
 {
     return QString::fromLocal8Bit(gensio_err_to_str(err));
+}
+
+// The library says no more than "OS error, see logs" when the system
+// refuses to send to the address at all.
+QString openErrorText(int err)
+{
+    return err == GE_OSERR ? QStringLiteral("unreachable: the system has no route to this address") : errorText(err);
 }
 
 // The library reports trouble it cannot return to a caller through this.
@@ -322,8 +330,17 @@ void GensioConnection::start(const std::string& spec, LineSettings settings)
     if (closing_)
         return; // detached before it began
     settings_ = settings;
+    // A filter over a transport ("telnet(rfc2217),tcp,...") is opened in two
+    // steps, so that a server that takes the connection but never speaks the
+    // filter's protocol can be told from one that cannot be reached.
+    std::string transport = spec;
+    filter_.clear();
+    if (const std::size_t close = spec.find("),"); spec.rfind("telnet(", 0) == 0 && close != std::string::npos) {
+        filter_ = spec.substr(0, close + 1);
+        transport = spec.substr(close + 2);
+    }
     gensio_os_funcs* os = loop_.os();
-    int rv = str_to_gensio(spec.c_str(), os, &GensioConnection::onEvent, this, &io_);
+    int rv = str_to_gensio(transport.c_str(), os, &GensioConnection::onEvent, this, &io_);
     if (rv != 0) {
         io_ = nullptr;
         post([why = errorText(rv)](GensioClient& c) { c.gensioOpenFailed(why, false); });
@@ -332,12 +349,35 @@ void GensioConnection::start(const std::string& spec, LineSettings settings)
     self_ = shared_from_this();
     opening_ = true;
     rv = gensio_open(
-        io_, [](gensio*, int err, void* self) { static_cast<GensioConnection*>(self)->openDone(err); },
+        io_, [](gensio*, int err, void* self) { static_cast<GensioConnection*>(self)->transportDone(err); },
         this);
     if (rv != 0) {
         opening_ = false;
-        post([why = errorText(rv)](GensioClient& c) { c.gensioOpenFailed(why, false); });
+        post([why = openErrorText(rv)](GensioClient& c) { c.gensioOpenFailed(why, false); });
         freeLater();
+    }
+}
+
+void GensioConnection::transportDone(int err)
+{
+    if (!opening_)
+        return; // abandoned: the close under way finishes it
+    if (err != 0 || filter_.empty()) {
+        openDone(err);
+        return;
+    }
+    post([](GensioClient& c) { c.gensioConnected(); });
+    gensio* top = nullptr;
+    int rv = str_to_gensio_child(io_, filter_.c_str(), loop_.os(), &GensioConnection::onEvent, this, &top);
+    if (rv == 0) {
+        io_ = top;
+        rv = gensio_open_nochild(
+            io_, [](gensio*, int e, void* self) { static_cast<GensioConnection*>(self)->openDone(e); }, this);
+    }
+    if (rv != 0) {
+        opening_ = false;
+        post([why = errorText(rv)](GensioClient& c) { c.gensioOpenFailed(why, false); });
+        closeGensio();
     }
 }
 
@@ -347,10 +387,7 @@ void GensioConnection::openDone(int err)
         return; // abandoned: the close under way finishes it
     opening_ = false;
     if (err != 0) {
-        post([why = errorText(err), closed = err == GE_REMCLOSE](GensioClient& c) {
-            c.gensioOpenFailed(why, closed);
-        });
-        freeLater();
+        openFailed(err);
         return;
     }
     open_ = true;
@@ -362,6 +399,12 @@ void GensioConnection::openDone(int err)
         keepConnectionWatched(fd);
     gensio_set_read_callback_enable(io_, true);
     post([](GensioClient& c) { c.gensioOpened(); });
+}
+
+void GensioConnection::openFailed(int err)
+{
+    post([why = openErrorText(err), closed = err == GE_REMCLOSE](GensioClient& c) { c.gensioOpenFailed(why, closed); });
+    freeLater();
 }
 
 void GensioConnection::applySettings(LineSettings settings)
@@ -418,7 +461,12 @@ void GensioConnection::received(const unsigned char* bytes, std::size_t n)
     const std::lock_guard<std::mutex> lock(mutex_);
     if (!receiver_)
         return;
-    inbound_.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(n));
+    // Bounded like the serial control's own input: a flood the GUI thread
+    // does not keep up with is dropped here rather than held.
+    const qsizetype room = std::max<qsizetype>(0, kInboundLimit - inbound_.size());
+    if (static_cast<qsizetype>(n) > room)
+        dropped_ += static_cast<quint64>(static_cast<qsizetype>(n) - room);
+    inbound_.append(reinterpret_cast<const char*>(bytes), std::min(room, static_cast<qsizetype>(n)));
     if (dataPosted_)
         return; // the reader takes everything that waits
     dataPosted_ = true;

@@ -24,6 +24,9 @@ class GensioClient {
 public:
     virtual ~GensioClient() = default;
     virtual void gensioOpened() = 0;
+    // The connection under a filter (telnet over TCP) is up; the filter's
+    // own negotiation follows.
+    virtual void gensioConnected() {}
     // `serverClosed`: the server took the connection and closed it again
     // (busy, for example still closing the previous one).
     virtual void gensioOpenFailed(const QString& why, bool serverClosed) = 0;
@@ -51,11 +54,16 @@ public:
                                                     GensioClient* client);
     ~GensioConnection();
 
+    // Received bytes held for the reader at most; what comes beyond is dropped.
+    static constexpr qsizetype kInboundLimit = 64 * 1024;
+
     // GUI thread.
     void open(std::string spec, LineSettings settings);
     void write(const QByteArray& bytes);
     void setBaudRate(unsigned baud);
     QByteArray takeReceived();
+    // Received bytes dropped because kInboundLimit were waiting.
+    quint64 droppedReceived() const { return dropped_.load(); }
     // Bytes handed to write() that the connection has not passed on yet.
     qint64 bytesToWrite() const { return pendingOut_.load(); }
     // No more callbacks; the connection is closed (or its open abandoned)
@@ -68,7 +76,9 @@ private:
 
     // The loop's thread.
     void start(const std::string& spec, LineSettings settings);
+    void transportDone(int err);
     void openDone(int err);
+    void openFailed(int err);
     void applySettings(LineSettings settings);
     void send(const QByteArray& bytes);
     void flush();
@@ -93,6 +103,7 @@ private:
     QByteArray inbound_;
     bool dataPosted_ = false;
     std::atomic<qint64> pendingOut_{0};
+    std::atomic<quint64> dropped_{0};
 
     // The loop's thread only.
     gensio* io_ = nullptr;
@@ -101,6 +112,7 @@ private:
     bool closing_ = false;
     bool closeStarted_ = false;
     LineSettings settings_;
+    std::string filter_; // opened over the transport once it is up ("telnet(rfc2217)")
     QByteArray outbound_;
     std::shared_ptr<GensioConnection> self_; // alive while the gensio exists
 };

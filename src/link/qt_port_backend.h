@@ -31,6 +31,16 @@ public:
     virtual QByteArray readAll() = 0;
     // Bytes queued by write() that have not gone out yet.
     virtual qint64 bytesToWrite() const = 0;
+    // Received bytes the backend itself had to drop (a flood the reader did
+    // not keep up with).
+    virtual quint64 droppedInput() const { return 0; }
+    // Why the open under way has not finished in `seconds`, when that says
+    // more than "no connection" ("no answer from the name server ...").
+    virtual QString openTimedOut(int seconds) const
+    {
+        (void)seconds;
+        return {};
+    }
 
 signals:
     void openFinished(bool opened, const QString& error);

@@ -1,5 +1,7 @@
 #include "link/qt_rfc2217_backend.h"
 
+#include "link/qt_host_lookup.h"
+
 #include <QMetaObject>
 
 #include <utility>
@@ -73,8 +75,20 @@ void Rfc2217Backend::onLookedUp(const QHostInfo& info)
     connectTo(addresses_);
 }
 
+QString Rfc2217Backend::openTimedOut(int seconds) const
+{
+    if (lookup_ >= 0)
+        return QStringLiteral("no answer from the name server for %1 within %2 s").arg(host_).arg(seconds);
+    if (connected_)
+        return QStringLiteral("RFC 2217 negotiation failed: the server took the connection but gave no telnet "
+                              "COM-PORT-OPTION answer within %1 s (a raw TCP port is written tcp://)")
+            .arg(seconds);
+    return {};
+}
+
 void Rfc2217Backend::connectTo(const QList<QHostAddress>& addresses)
 {
+    connected_ = false;
     connection_ = GensioConnection::create(GensioLoop::instance(), this, this);
     connection_->open(gensioSpec(addresses, port_), GensioConnection::LineSettings{static_cast<unsigned>(baud_)});
 }
@@ -82,6 +96,7 @@ void Rfc2217Backend::connectTo(const QList<QHostAddress>& addresses)
 void Rfc2217Backend::drop()
 {
     if (connection_) {
+        dropped_ += connection_->droppedReceived();
         connection_->detach();
         connection_.reset();
     }
@@ -90,6 +105,7 @@ void Rfc2217Backend::drop()
 void Rfc2217Backend::close()
 {
     if (lookup_ >= 0) {
+        lookupAbandoned();
         QHostInfo::abortHostLookup(lookup_);
         lookup_ = -1;
     }

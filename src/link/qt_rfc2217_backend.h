@@ -28,6 +28,8 @@ public:
     bool write(const QByteArray& bytes, QString& error) override;
     QByteArray readAll() override;
     qint64 bytesToWrite() const override;
+    QString openTimedOut(int seconds) const override;
+    quint64 droppedInput() const override { return dropped_ + (connection_ ? connection_->droppedReceived() : 0); }
 
     // The gensio description of a connection to `addresses` (already
     // resolved) on `port`.
@@ -39,6 +41,7 @@ private:
     void drop();
 
     void gensioOpened() override;
+    void gensioConnected() override { connected_ = opening_; }
     void gensioOpenFailed(const QString& why, bool serverClosed) override;
     void gensioDataWaiting() override;
     void gensioLost(const QString& why) override;
@@ -49,8 +52,10 @@ private:
     int lookup_ = -1;
     QList<QHostAddress> addresses_;
     QByteArray leftOver_;
+    quint64 dropped_ = 0; // by the connections before this one
     QTimer retry_;
     bool opening_ = false;
+    bool connected_ = false; // the TCP connection of the open under way is up
     bool open_ = false;
     std::shared_ptr<GensioConnection> connection_;
 };

@@ -8,8 +8,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QNetworkInterface>
 
 #include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <utility>
 
 namespace orva {
 namespace {
@@ -53,7 +57,58 @@ public:
     }
 };
 
+// Every serial control of the process, for closing them on a fatal exit.
+// Never freed: the exit handler that reads it may run after the program's
+// static objects are gone.
+std::set<QtSerialPort*>& livePorts()
+{
+    static auto* const ports = new std::set<QtSerialPort*>;
+    return *ports;
+}
+
+void closeLivePorts()
+{
+    const std::set<QtSerialPort*> ports = livePorts();
+    for (QtSerialPort* port : ports)
+        port->close();
+}
+
+QtMessageHandler gPreviousHandler = nullptr;
+
+void closePortsOnFatal(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg)
+        closeLivePorts();
+    if (gPreviousHandler)
+        gPreviousHandler(type, context, message);
+}
+
+// An IPv6 zone ("%eth0", "%2") that names no interface of this machine;
+// the system would only say "Connection refused" or worse.
+QString zoneProblem(const PortTarget& target)
+{
+    const std::size_t percent = target.host.find('%');
+    if (!target.isNetwork() || percent == std::string::npos)
+        return {};
+    const QString zone = QString::fromStdString(target.host.substr(percent + 1));
+    bool numeric = false;
+    const int index = zone.toInt(&numeric);
+    const bool known = numeric ? !QNetworkInterface::interfaceNameFromIndex(index).isEmpty()
+                               : QNetworkInterface::interfaceIndexFromName(zone) != 0;
+    return known ? QString() : QStringLiteral("no such interface: %1 (the zone after %)").arg(zone);
+}
+
 } // namespace
+
+void QtSerialPort::releaseOnFatalExit()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    std::atexit(closeLivePorts);
+    gPreviousHandler = qInstallMessageHandler(closePortsOnFatal);
+}
 
 qint32 baudOfSettings(const std::string& settings)
 {
@@ -67,6 +122,7 @@ qint32 baudOfSettings(const std::string& settings)
 QtSerialPort::QtSerialPort(Resolver resolver, QObject* parent)
     : QObject(parent), resolver_(std::move(resolver))
 {
+    livePorts().insert(this);
     openLimit_.setSingleShot(true);
     openLimit_.setInterval(kOpenLimitMs);
     settle_.setSingleShot(true);
@@ -74,13 +130,16 @@ QtSerialPort::QtSerialPort(Resolver resolver, QObject* parent)
     connect(&openLimit_, &QTimer::timeout, this, [this] {
         if (!opening_)
             return;
+        const int seconds = kOpenLimitMs / 1000;
+        const QString why = backend_ ? backend_->openTimedOut(seconds) : QString();
         discardBackend();
-        finishOpen(false, QStringLiteral("no connection within %1 s").arg(kOpenLimitMs / 1000));
+        finishOpen(false, why.isEmpty() ? QStringLiteral("no connection within %1 s").arg(seconds) : why);
     });
 }
 
 QtSerialPort::~QtSerialPort()
 {
+    livePorts().erase(this);
     discardBackend();
 }
 
@@ -153,6 +212,10 @@ bool QtSerialPort::start()
         target = r.target;
     }
     current_ = target;
+    if (const QString why = zoneProblem(*target); !why.isEmpty()) {
+        error_ = prefixed(why);
+        return false;
+    }
     switch (target->kind) {
     case PortTarget::Kind::Device:
         backend_ = new DeviceBackend(QString::fromStdString(target->device), this);
@@ -169,6 +232,8 @@ bool QtSerialPort::start()
     connect(backend_, &PortBackend::readyRead, this, &QtSerialPort::onReadyRead);
     opening_ = true;
     readPending_ = false;
+    input_.clear();
+    dropped_ = 0;
     openClock_.start();
     if (target->isNetwork())
         openLimit_.start();
@@ -189,6 +254,8 @@ bool QtSerialPort::open()
         connect(this, &QtSerialPort::openDone, &wait, &QEventLoop::quit);
         if (opening_)
             wait.exec();
+        if (opening_)
+            close(); // the wait was ended from outside (the application quits): the open is given up
     }
     return isOpen();
 }
@@ -263,13 +330,30 @@ QString lastWords(const QByteArray& bytes)
 
 } // namespace
 
+quint64 QtSerialPort::droppedInput() const
+{
+    return dropped_ + (backend_ ? backend_->droppedInput() : 0);
+}
+
+void QtSerialPort::takeInput()
+{
+    if (!backend_)
+        return;
+    const QByteArray bytes = backend_->readAll();
+    const qsizetype room = std::max<qsizetype>(0, kInputLimit - input_.size());
+    if (bytes.size() > room)
+        dropped_ += static_cast<quint64>(bytes.size() - room);
+    input_.append(bytes.constData(), std::min(room, bytes.size()));
+}
+
 void QtSerialPort::onReadyRead()
 {
+    takeInput();
     if (opening_) {
-        readPending_ = true; // not before the port is open
+        readPending_ = !input_.isEmpty(); // told once the port is open
         return;
     }
-    if (listener() && isOpen())
+    if (listener() && isOpen() && !input_.isEmpty())
         listener()->onComm(kCommEventReceive);
 }
 
@@ -277,7 +361,8 @@ void QtSerialPort::onLost(const QString& why)
 {
     if (opening_) {
         // Taken and dropped at once: the server refused the port.
-        const QString said = backend_ ? lastWords(backend_->readAll()) : QString();
+        takeInput();
+        const QString said = lastWords(std::exchange(input_, {}));
         discardBackend();
         finishOpen(false, said.isEmpty() ? why : why + " (\"" + said + "\")");
         return;
@@ -305,6 +390,7 @@ void QtSerialPort::close()
     opening_ = false;
     reportOpen_ = false;
     readPending_ = false;
+    input_.clear();
     openLimit_.stop();
     settle_.stop();
     discardBackend();
@@ -335,9 +421,8 @@ bool QtSerialPort::write(std::string_view frame)
 
 std::string QtSerialPort::read()
 {
-    if (!backend_)
-        return {};
-    const QByteArray bytes = backend_->readAll();
+    takeInput();
+    const QByteArray bytes = std::exchange(input_, {});
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 

@@ -36,11 +36,23 @@ public:
     // COM n to what it leads to (the settings' port map: portMapOf).
     using Resolver = PortResolver;
     static constexpr int kOpenLimitMs = 3000;
+    // Received bytes are taken from the line as they come, from the moment
+    // of connect (also while an open is being decided), and held here until
+    // read; beyond this many unread ones, what comes is dropped and counted,
+    // so a far end that floods the line never grows the program.
+    static constexpr qsizetype kInputLimit = 64 * 1024;
     // How long a new connection must stand, given how long it took to make.
     static int settleMs(qint64 connectMs);
 
     explicit QtSerialPort(Resolver resolver, QObject* parent = nullptr);
     ~QtSerialPort() override;
+
+    // From now on, an end of the program that skips its own shut-down (the
+    // X connection lost, where Qt calls exit(); a fatal message, where it
+    // aborts) still closes every open port of the process, which releases
+    // the device and removes its lock file for the next program, maybe
+    // another user's. Call once, early in main().
+    static void releaseOnFatalExit();
 
     // Opens `target` whatever the port number (nothing: back to the map).
     // For tools given a device or an address outright.
@@ -63,6 +75,9 @@ public:
     std::string deviceName() const override;
 
     qint32 baudRate() const { return baud_; }
+    // Received bytes dropped because kInputLimit unread ones were waiting
+    // (here or in the backend) since the last open began.
+    quint64 droppedInput() const;
     bool isOpening() const { return opening_; }
     // The target of the current or last open.
     const std::optional<PortTarget>& currentTarget() const { return current_; }
@@ -76,6 +91,7 @@ private:
     void finishOpen(bool opened, const QString& why);
     void onLost(const QString& why);
     void onReadyRead();
+    void takeInput();
     void discardBackend();
     std::string prefixed(const QString& why) const;
 
@@ -91,6 +107,8 @@ private:
     bool opening_ = false;
     bool reportOpen_ = false; // the open was begun by beginOpen
     bool readPending_ = false; // data came while the open was not decided yet
+    QByteArray input_;         // received, not read yet
+    quint64 dropped_ = 0;
     std::string error_;
 };
 

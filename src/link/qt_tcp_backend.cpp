@@ -1,5 +1,7 @@
 #include "link/qt_tcp_backend.h"
 
+#include "link/qt_host_lookup.h"
+
 #include <QMetaObject>
 #include <QNetworkProxy>
 
@@ -40,6 +42,9 @@ TcpBackend::TcpBackend(QString host, quint16 port, QObject* parent)
     // Straight to the device server: a web proxy of the desktop (Qt would
     // tunnel through one) is no way to a serial line on the local network.
     socket_.setProxy(QNetworkProxy::NoProxy);
+    // The serial control takes what comes at every readyRead; the socket
+    // itself never holds more than this either (a flood waits in the system).
+    socket_.setReadBufferSize(64 * 1024);
     connect(&socket_, &QTcpSocket::connected, this, &TcpBackend::onConnected);
     connect(&socket_, &QTcpSocket::errorOccurred, this, &TcpBackend::onError);
     connect(&socket_, &QTcpSocket::disconnected, this, &TcpBackend::onDisconnected);
@@ -59,9 +64,18 @@ void TcpBackend::open(qint32)
 
 void TcpBackend::close()
 {
+    if (socket_.state() == QAbstractSocket::HostLookupState)
+        lookupAbandoned();
     opening_ = false;
     open_ = false;
     socket_.abort();
+}
+
+QString TcpBackend::openTimedOut(int seconds) const
+{
+    if (socket_.state() == QAbstractSocket::HostLookupState)
+        return QStringLiteral("no answer from the name server for %1 within %2 s").arg(host_).arg(seconds);
+    return {};
 }
 
 void TcpBackend::onConnected()
@@ -104,7 +118,8 @@ void TcpBackend::loseLater(const QString& why)
     QMetaObject::invokeMethod(
         this,
         [this, why] {
-            leftOver_ += socket_.readAll();
+            if (socket_.isOpen())
+                leftOver_ += socket_.readAll();
             socket_.abort();
             emit lost(why);
         },
@@ -114,7 +129,8 @@ void TcpBackend::loseLater(const QString& why)
 QByteArray TcpBackend::readAll()
 {
     QByteArray out = std::exchange(leftOver_, {});
-    out += socket_.readAll();
+    if (socket_.isOpen())
+        out += socket_.readAll();
     return out;
 }
 

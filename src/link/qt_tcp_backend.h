@@ -23,6 +23,7 @@ public:
     bool write(const QByteArray& bytes, QString& error) override;
     QByteArray readAll() override;
     qint64 bytesToWrite() const override;
+    QString openTimedOut(int seconds) const override;
 
 private:
     void onConnected();

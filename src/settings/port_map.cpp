@@ -1,5 +1,6 @@
 #include "settings/port_map.h"
 
+#include "link/readable_text.h"
 #include "settings/stored_settings.h"
 
 namespace orva {
@@ -40,7 +41,7 @@ PortResolution resolvePort(int number, const SettingsStore& store)
     case StoredEntry::State::Text:
         r.target = parsePortTarget(entry.text);
         if (!r.target)
-            r.error = "the [Ports] entry " + r.name + "=" + entry.text +
+            r.error = "the [Ports] entry " + r.name + "=" + readableText(entry.text) +
                       " is not a device path, tcp://HOST:PORT or rfc2217://HOST:PORT";
         break;
     }

@@ -99,6 +99,10 @@ TEST(CtlAnswers, RepliesThatDoNotDecodeAreStatusFour)
     }
     EXPECT_EQ(answerTo("status", "\x91\x85" "00\r").err,
               "the reply \"\\x91\\x8500\\r\" from COM3 (/dev/ttyUSB0) does not decode as the power status");
+    // A flood is not copied into the message.
+    EXPECT_EQ(answerTo("status", std::string(131072, 'x') + "\r").err,
+              "the reply \"" + std::string(80, 'x') + "... (131073 bytes in all)\" from COM3 (/dev/ttyUSB0) "
+              "does not decode as the power status");
 }
 
 TEST(CtlAnswers, JsonCarriesThePortTheReplyAndTheDecodedField)

@@ -1,7 +1,7 @@
 // ports, commands, map and the choice of port, on a fake settings store.
 #include "ctl/ctl_port.h"
 #include "ctl/listings.h"
-#include "ctl/port_holder.h"
+#include "link/port_holder.h"
 
 #include "fakes.h"
 

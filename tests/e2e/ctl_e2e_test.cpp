@@ -1,7 +1,7 @@
 // orva-ctl as a script runs it: the real program against the projector
 // simulator on a pseudo-terminal, with a settings file of its own.
 #include "ctl/ctl_arguments.h"
-#include "ctl/port_holder.h"
+#include "link/port_holder.h"
 #include "lock_holder.h"
 #include "qt_wait.h"
 #include "ser2net.h"
@@ -17,6 +17,9 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <pwd.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -241,9 +244,11 @@ TEST_F(CtlEndToEnd, APortHeldByTheWindowIsRefusedNamingIt)
     ASSERT_TRUE(window.waitForStarted(10000));
     // Until its lock file is there.
     const QString lockName = QString::fromStdString(serialLockFileName(sim->device()));
+    QString lockFile;
     ASSERT_TRUE(waitFor([&] {
         for (std::string_view dir : serialLockDirectories()) {
-            if (QFileInfo::exists(QString::fromLatin1(dir.data(), dir.size()) + '/' + lockName))
+            lockFile = QString::fromLatin1(dir.data(), dir.size()) + '/' + lockName;
+            if (QFileInfo::exists(lockFile))
                 return true;
         }
         return false;
@@ -254,7 +259,8 @@ TEST_F(CtlEndToEnd, APortHeldByTheWindowIsRefusedNamingIt)
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "orva-ctl: cannot open COM1 (" + sim->device() + "): held by another program: orva-control (PID " +
-                         std::to_string(window.processId()) + ")\n");
+                         std::to_string(window.processId()) + ", user " + std::string(::getpwuid(::geteuid())->pw_name)
+                         + "; lock file " + QFileInfo(lockFile).absoluteFilePath().toStdString() + ")\n");
     EXPECT_EQ(on({"send", "C00"}).code, 2);
     window.terminate();
     window.waitForFinished(10000);

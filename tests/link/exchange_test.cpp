@@ -63,6 +63,20 @@ TEST_F(ExchangeTest, CharactersAfterTheCrInTheSamePieceAreKept)
     EXPECT_EQ(result().status, "");
 }
 
+TEST_F(ExchangeTest, WhatWaitedBeforeTheWriteIsNotTheReply)
+{
+    // A device server's greeting, unread when the exchange begins; its
+    // receive event comes after the write.
+    FakePort greeted;
+    ASSERT_TRUE(greeted.setPortNumber(1) && greeted.open());
+    greeted.receive("ORVA room 12 projector\r\n\x06\r");
+    Exchange e{greeted, timer, 1000};
+    e.start("C00\r", "");
+    greeted.raise(kCommEventReceive);
+    greeted.receive("\x06\r");
+    EXPECT_EQ(e.result().reply, "\x06\r");
+}
+
 TEST_F(ExchangeTest, NothingBackIsNoReplyAtTheTimeOut)
 {
     exchange.start("CR0\r", "CR0\r");

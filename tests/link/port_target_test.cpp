@@ -35,6 +35,9 @@ TEST(PortTarget, NetworkForms)
         {"rfc2217://[::1]:7000", Kind::Rfc2217, "::1", 7000, "rfc2217://[::1]:7000"},
         {"RFC2217://[fe80::1%eth0]:23", Kind::Rfc2217, "fe80::1%eth0", 23, "rfc2217://[fe80::1%eth0]:23"},
         {"TCP://localhost:65535/", Kind::RawTcp, "localhost", 65535, "tcp://localhost:65535"},
+        // Leading zeros are decimal, never octal (as the system's resolver would read 010).
+        {"tcp://127.000.000.010:4001", Kind::RawTcp, "127.0.0.10", 4001, "tcp://127.0.0.10:4001"},
+        {"rfc2217://010.0.00.255:23", Kind::Rfc2217, "10.0.0.255", 23, "rfc2217://10.0.0.255:23"},
     };
     for (const Case& c : cases) {
         const auto t = parsePortTarget(c.text);
@@ -55,7 +58,9 @@ TEST(PortTarget, MalformedNetworkEntriesAreRefused)
              "tcp://host:40x1", "tcp://host:-1", "tcp://host:+1", "tcp://host:4001/x", "tcp://ho st:1",
              "tcp://-host:1", "tcp://host..lab:1", "tcp://::1:7000", "rfc2217://[::1]7000",
              "rfc2217://[::1]:", "rfc2217://[]:1", "rfc2217://[zz::1]:1", "rfc2217://[::1%]:1",
-             "rfc2217://[::1:1", "telnet://host:23", "tcp://host:23\r"})
+             "rfc2217://[::1:1", "telnet://host:23", "tcp://host:23\r",
+             // Numbers the resolver reads its own way: short, hex, out of range.
+             "tcp://127.1:1", "tcp://2130706433:1", "tcp://0x7f.0.0.1:1", "tcp://1.2.3.256:1", "tcp://1.2.3.4.5:1"})
         EXPECT_FALSE(parsePortTarget(bad)) << bad;
 }
 

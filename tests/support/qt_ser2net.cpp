@@ -69,7 +69,8 @@ bool Ser2net::start()
                              "  accepter: " + accepter + ",127.0.0.1," + std::to_string(port_) + "\n"
                              "  connector: serialdev," + device_ + ",19200n81,local\n"
                              "  options:\n"
-                             "    chardelay: " + (charDelay_ ? "true" : "false") + "\n";
+                             "    chardelay: " + (charDelay_ ? "true" : "false") + "\n"
+                             + (banner_.empty() ? "" : "    banner: \"" + banner_ + "\"\n");
     file.write(yaml.c_str());
     file.close();
     // -n: in the foreground; -u: no UUCP lock files; -P: its own pid file,

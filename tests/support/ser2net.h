@@ -23,6 +23,8 @@ public:
     // ser2net holds back what comes from the device for a character time or
     // two, to send it in fewer packets ("chardelay", on by default).
     void setCharDelay(bool on) { charDelay_ = on; }
+    // What it says to every client at connect (its "banner" option).
+    void setBanner(std::string text) { banner_ = std::move(text); }
 
     bool start();
     void stop(); // SIGTERM to its process, by PID
@@ -43,6 +45,7 @@ private:
     QProcess process_;
     quint16 port_ = 0;
     bool charDelay_ = true;
+    std::string banner_;
     std::string error_;
     std::string output_;
 };

@@ -1,4 +1,4 @@
-#include "ctl/port_holder.h"
+#include "link/port_holder.h"
 
 #include <array>
 #include <charconv>
@@ -90,6 +90,21 @@ std::string holderDescription(std::string_view name, long pid)
 {
     const std::string p = "PID " + std::to_string(pid);
     return name.empty() ? p : std::string(name) + " (" + p + ")";
+}
+
+std::string heldPortReason(const PortHolder& h)
+{
+    const std::string user = h.user.empty() ? std::string() : ", user " + h.user;
+    if (!h.running) {
+        return "locked by a program that has ended: lock file " + h.lockFile + (h.user.empty() ? "" : " of user " + h.user)
+            + ", PID " + std::to_string(h.pid) + " (stale; "
+            + (h.user.empty() ? std::string("its owner") : h.user) + " or an administrator must remove it)";
+    }
+    std::string out = "held by another program: " + (h.program.empty() ? std::string() : h.program + " ")
+        + "(PID " + std::to_string(h.pid) + user;
+    if (!h.lockFile.empty())
+        out += "; lock file " + h.lockFile;
+    return out + ")";
 }
 
 } // namespace orva
