@@ -1,4 +1,6 @@
 // orva-pjlinkd: PJLink for every projector on a serial line.
+#include "link/qt_host_lookup.h"
+#include "link/qt_serial_port.h"
 #include "pjlink/qt_daemon.h"
 
 #include <QCoreApplication>
@@ -9,5 +11,7 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("ORVA"));
     QCoreApplication::setApplicationName(QStringLiteral("orva-pjlinkd"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVA_VERSION));
-    return orva::pjlink::runDaemon(QCoreApplication::arguments());
+    // Lines and their lock files are let go however the daemon ends.
+    orva::QtSerialPort::releaseOnFatalExit();
+    return orva::endWithoutWaitingForLookups(orva::pjlink::runDaemon(QCoreApplication::arguments()));
 }
