@@ -3,6 +3,8 @@
 #include "panel/panel_table.h"
 #include "reference/reference_window.h"
 
+#include <algorithm>
+
 namespace orva {
 
 Program::Program(const ProgramParts& parts)
@@ -62,12 +64,30 @@ void Program::formLoad()
     shell_.showMainWindow(); // the start-up window shows when start-up ends
 }
 
+namespace {
+
+// Where a window of `size` that would start at `at` starts so that all of it
+// lies on [start, start + length); one larger than that starts at `start`.
+double keptInside(double at, double size, double start, double length)
+{
+    if (size >= length)
+        return start;
+    return std::clamp(at, start, start + length - size);
+}
+
+} // namespace
+
 void Program::placeMainWindow()
 {
     const Shell::Size screen = shell_.screenTwips();
-    const auto left = static_cast<float>((screen.width - shell_.mainOuterWidthTwips()) / 2);
+    const double width = shell_.mainOuterWidthTwips();
+    const auto left = static_cast<float>((screen.width - width) / 2);
     const auto top = static_cast<float>((screen.height - kCollapsedHeight) / 2 - kAboveCentreTwips);
-    shell_.moveMainWindow(left, top);
+    // Centred as designed, but the whole frame, title bar included, stays on
+    // the area the desktop gives to windows, whatever the screen and scale.
+    const Shell::Area area = shell_.availableTwips();
+    shell_.moveMainWindow(keptInside(left, width, area.left, area.width),
+                          keptInside(top, panel_.outerHeight(), area.top, area.height));
 }
 
 void Program::mainFrameChanged()

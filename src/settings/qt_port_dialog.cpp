@@ -35,7 +35,10 @@ QRect inFrame(int left, int top, int width, int height)
 } // namespace
 
 QtPortDialog::QtPortDialog(std::unique_ptr<PortDialog> dialog, QWidget* parent)
-    : QDialog(parent), dialog_(std::move(dialog))
+    // Fixed in size: no maximise button.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint),
+      dialog_(std::move(dialog))
 {
     dialog_->attach(*this);
     setObjectName("Form2");

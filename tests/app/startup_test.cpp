@@ -100,13 +100,29 @@ TEST(StartUp, NotPlacedAfterTheDialogEvenWhenTheFrameComes)
     EXPECT_FALSE(rig.shell.moved);
 }
 
-TEST(StartUp, NegativeTopOnASmallScreenIsAppliedUnchanged)
+TEST(StartUp, TheWholeFrameStaysOnTheAreaLeftToWindows)
 {
-    Rig rig;
-    rig.shell.screen = {12000, 8000};
-    rig.startOnPort();
-    EXPECT_FLOAT_EQ(rig.shell.movedTop, (8000 - 5780) / 2.0 - 1350);
-    EXPECT_LT(rig.shell.movedTop, 0);
+    struct Case {
+        Shell::Size screen;
+        std::optional<Shell::Area> area;
+        double left, top;
+    } cases[] = {
+        // Too short for 1350 twips above the centre: as high as it can go.
+        {{12000, 8000}, std::nullopt, (12000 - 10305) / 2.0, 0},
+        // Below a panel at the top, left of a dock on the right.
+        {{20490, 15360}, Shell::Area{0, 3600, 18000, 11760}, (20490 - 10305) / 2.0, 3600},
+        {{20490, 15360}, Shell::Area{0, 0, 12000, 15360}, 12000 - 10305, (15360 - 5780) / 2.0 - 1350},
+        // Larger than the area (a high scale): its top-left corner.
+        {{9600, 7680}, Shell::Area{0, 450, 9600, 5000}, 0, 450},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.shell.screen = c.screen;
+        rig.shell.area = c.area;
+        rig.startOnPort();
+        EXPECT_FLOAT_EQ(rig.shell.movedLeft, c.left) << c.screen.width;
+        EXPECT_FLOAT_EQ(rig.shell.movedTop, c.top) << c.screen.width;
+    }
 }
 
 TEST(ShutDown, ClosesAnOpenPortOnly)

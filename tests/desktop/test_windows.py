@@ -5,7 +5,7 @@ with other windows open."""
 
 import harness
 from harness import (DIALOG_TITLE, ERROR_TITLE, LIST_TITLE, MAIN_TITLE, SCREEN_H, SCREEN_W,
-                     TWIPS_PER_PIXEL, DesktopCase, pixels, x_frame, x_title, xdo)
+                     TWIPS_PER_PIXEL, DesktopCase, pixels, x_frame, x_maximisable, x_title, xdo)
 
 COLLAPSED_TWIPS, EXPANDED_TWIPS, LIST_TWIPS = 5780, 8100, 2500
 ABOVE_CENTRE_TWIPS = 1350
@@ -31,13 +31,15 @@ class Windows(DesktopCase):
         self.click(self.find(self.panel, "COM"))
         return self.wait_window(DIALOG_TITLE)
 
-    def test_every_title_is_the_caption_exactly(self):
+    def test_every_title_is_the_caption_exactly_and_no_fixed_window_maximises(self):
         wrong = []
 
         def title_of(wid, caption):
             title = x_title(wid)
             if title != caption:
                 wrong.append(f"{title!r} instead of {caption!r}")
+            if caption != ERROR_TITLE and x_maximisable(wid):
+                wrong.append(f"{caption!r} may be maximised")
         title_of(self.main, MAIN_TITLE)
         self.expand()
         title_of(self.open_list(), LIST_TITLE)
@@ -98,6 +100,16 @@ class Windows(DesktopCase):
         self.window_close(self.main)
         self.wait_until(lambda: self.program.poll() is not None, "the program ends")
         self.assertEqual(self.program.returncode, 0, self.program_words())
+
+
+class Scaled(DesktopCase):
+
+    def test_at_scale_2_the_whole_frame_is_on_screen_from_its_top_left(self):
+        # 1358 pixels wide on a 1280-pixel screen: larger than the screen. (A
+        # frame edge of one pixel is half a pixel of the program: 1 either way.)
+        self.start_with_port(QT_SCALE_FACTOR="2")
+        self.wait_until(lambda: max(abs(x_frame(self.main)["x"]), abs(x_frame(self.main)["y"])) <= 1,
+                        lambda: f"the frame starts at the screen's top-left corner (it is {x_frame(self.main)})")
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -203,6 +204,7 @@ public:
 class FakeShell : public Shell {
 public:
     Size screenTwips() const override { return screen; }
+    Area availableTwips() const override { return area ? *area : Area{0, 0, screen.width, screen.height}; }
     double mainOuterWidthTwips() const override { return outerWidth; }
     void moveMainWindow(double left, double top) override
     {
@@ -239,6 +241,7 @@ public:
     void quit() override { ++quits; }
 
     Size screen{20490, 15360}; // 1366 x 1024 pixels
+    std::optional<Area> area;   // the whole screen unless set
     double outerWidth = 10305;
     bool moved = false;
     double movedLeft = 0;
