@@ -50,7 +50,7 @@ void Program::formLoad()
     choice_.baudCode = storedBaudCode(store_);
     port_.setSettings(lineSettings(choice_.baudCode));
     if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {
-        showPortDialog(true);
+        showPortDialog(true, openFailureOf(choice_.portNumber, port_));
         return;
     }
     link_.enter(TimerSituation::AfterStartUp);
@@ -140,7 +140,7 @@ void Program::stopReopen()
     link_.reopenStopped();
 }
 
-void Program::showPortDialog(bool modal)
+void Program::showPortDialog(bool modal, const std::optional<OpenFailure>& failure)
 {
     if (portDialog_) {
         shell_.raisePortDialogWindow();
@@ -151,6 +151,8 @@ void Program::showPortDialog(bool modal)
     portDialog_ = dialog.get();
     shell_.createPortDialogWindow(std::move(dialog));
     portDialog_->load();
+    if (failure)
+        portDialog_->reportOpenFailure(*failure);
     shell_.showPortDialogWindow(modal);
 }
 

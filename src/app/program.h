@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace orva {
@@ -134,7 +135,8 @@ public:
     void referenceClosed();
 
 private:
-    void showPortDialog(bool modal);
+    // `failure`: why the stored port did not open, for the dialog to say.
+    void showPortDialog(bool modal, const std::optional<OpenFailure>& failure = std::nullopt);
     void placeMainWindow();
     void mainFrameChanged();
     void guardPanel();

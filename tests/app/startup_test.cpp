@@ -67,9 +67,11 @@ TEST(StartUp, HeldPortGoesToTheDialogAndKeepsThePlace)
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_FALSE(rig.shell.moved);
     EXPECT_EQ(rig.timer2.interval(), 5000);
-    // The dialog shows the stored choice.
+    // The dialog shows the stored choice, and why it did not open.
     EXPECT_TRUE(rig.program.portDialog()->isChecked(5));
     EXPECT_TRUE(rig.program.portDialog()->isChecked(1));
+    EXPECT_EQ(rig.shell.dialogView.failure, "COM3: in use by another program");
+    EXPECT_TRUE(rig.shell.dialogView.warnings.empty()); // no box at start-up
 }
 
 // Start-up centres the window before the window system has framed it; once

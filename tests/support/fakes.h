@@ -155,10 +155,12 @@ public:
     {
         selection = {std::string(field), start, length};
     }
-    void showWarning(const std::string& text, const std::string& title) override
+    void showWarning(const std::string& text, const std::string& title, const std::string& detail) override
     {
         warnings.push_back(title + ": " + text);
+        details.push_back(detail);
     }
+    void showOpenFailure(const std::string&, const std::string& full) override { failure = full; }
     void closeWindow() override { closed = true; }
 
     struct Selection {
@@ -169,6 +171,8 @@ public:
     std::map<std::string, std::string> captions;
     std::map<std::string, bool> checked;
     std::vector<std::string> warnings;
+    std::vector<std::string> details;
+    std::string failure; // the red line
     bool closed = false;
 };
 
