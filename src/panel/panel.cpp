@@ -133,6 +133,7 @@ void Panel::setOuterHeight(int twips)
     // What lies in the expanded part is out of reach in the collapsed
     // height, not merely cut off.
     view_.setExpandedAreaShown(twips >= kExpandedThreshold);
+    link_.setComShown(twips >= kExpandedThreshold);
 }
 
 } // namespace orva

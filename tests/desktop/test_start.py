@@ -92,8 +92,12 @@ class FirstRun(DesktopCase):
         main = self.acc_window(MAIN_TITLE)
         self.click(self.find(main, "Power On"))
         self.assertEqual(self.stored(), {})
+        # The notice names the way to COM, which the collapsed window hides.
+        notice = self.find(main, "Not sent: the port is closed. Press Ctrl+H, then COM to choose a port.", "label")
         # Reopen a port through COM; only the click after it reaches the wire.
         self.key(self.wait_window(MAIN_TITLE), "ctrl+h")
+        self.wait_until(lambda: self.text(notice) == "Not sent: the port is closed. Press COM to choose a port.",
+                        lambda: f"the expanded window's notice sends the operator to COM ({self.text(notice)!r})")
         self.click(self.find(main, "COM"))
         self.wait_window(DIALOG_TITLE)
         self.dialog = self.acc_window(DIALOG_TITLE)
