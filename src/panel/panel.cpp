@@ -20,10 +20,10 @@ void Panel::send(std::string_view command)
     link_.hyouji(link_.panelCommand(), kModeSend);
 }
 
-void Panel::click(std::string_view button)
+void Panel::click(std::string_view button, By by)
 {
     const PanelButton* b = findPanelButton(button);
-    if (!b || ignoringPresses())
+    if (!b || (by == By::Pointer && ignoringPresses()))
         return;
     switch (b->action) {
     case Action::Click:
