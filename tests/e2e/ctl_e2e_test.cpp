@@ -293,6 +293,14 @@ TEST_F(CtlEndToEnd, AbsentDevicesNetworkAddressesAndNoStoredPortAreTwo)
     r = ctl({"lamp-time"});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("cannot open COM4 (/dev/orva-unplugged): no such device"), std::string::npos) << r.err;
+    // A regular file is no serial device; a relative path to a device that
+    // is there is that device.
+    r = ctl({"status", "--port", QDir::current().relativeFilePath(settingsFile())});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "orva-ctl: cannot open " + settingsFile().toStdString() + ": not a serial device\n");
+    startSimulator();
+    r = ctl({"status", "--port", QDir::current().relativeFilePath(device())});
+    EXPECT_EQ(r.code, 0) << r.err;
 }
 
 TEST_F(CtlEndToEnd, MapWritesItsLineAndKeepsTheRestOfTheFile)
