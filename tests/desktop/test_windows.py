@@ -63,6 +63,14 @@ class Windows(DesktopCase):
                              - ABOVE_CENTRE_TWIPS / TWIPS_PER_PIXEL))
         self.wait_until(placed, lambda: f"the collapsed window is {COLLAPSED_TWIPS} twips tall with its frame, centred "
                                 f"across and 1350 twips above the centre (it is {x_frame(self.main)})")
+        # Fixed in size: a double click on the title bar (openbox: maximise)
+        # leaves it as it is.
+        placed_frame = x_frame(self.main)
+        xdo("mousemove", placed_frame["x"] + placed_frame["width"] // 2,
+            placed_frame["y"] + placed_frame["extents"][2] // 2)
+        xdo("click", "--repeat", 2, "--delay", 80, 1)
+        self.quiet(0.5)
+        self.assertEqual(x_frame(self.main), placed_frame, "the window is not maximised")
         self.expand()
         self.wait_until(lambda: near(x_frame(self.main)["height"], EXPANDED_TWIPS / TWIPS_PER_PIXEL),
                         lambda: f"the expanded window is {EXPANDED_TWIPS} twips tall with its frame "
