@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -51,10 +52,20 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
         heldMessages.push_back(qFormatLogMessage(type, context, text));
         return;
     }
+    const bool noServer = std::any_of(heldMessages.begin(), heldMessages.end(), [](const QString& m) {
+        return m.contains(QLatin1String("connect to display"));
+    });
     const char* display = std::getenv("DISPLAY");
-    const std::string why = display && *display ? "cannot connect to display " + std::string(display)
-                                                : std::string("no display server answers");
-    std::fprintf(stderr, "%s\n", orva::noDisplayLine(why).c_str());
+    if (noServer || heldMessages.empty()) {
+        const std::string why = display && *display ? "cannot connect to display " + std::string(display)
+                                                    : std::string("no display server answers");
+        std::fprintf(stderr, "%s\n", orva::noDisplayLine(why).c_str());
+    } else {
+        // Something else stopped the window system (a plugin that is not
+        // installed, say): what the toolkit said last, on the same one line.
+        std::fprintf(stderr, "orva-control: the window system cannot start: %s\n",
+                     qPrintable(heldMessages.back().section(QLatin1Char('\n'), 0, 0)));
+    }
     std::_Exit(orva::kNoDisplayStatus);
 }
 
