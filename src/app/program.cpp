@@ -3,6 +3,8 @@
 #include "panel/panel_table.h"
 #include "reference/reference_window.h"
 
+#include <algorithm>
+
 namespace orva {
 
 Program::Program(const ProgramParts& parts)
@@ -49,7 +51,7 @@ void Program::formLoad()
     port_.setSettings(lineSettings(choice_.baudCode));
     if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {
         if (!ended_) // not when the program was ended while the port opened
-            showPortDialog(true);
+            showPortDialog(true, openFailureOf(choice_.portNumber, port_));
         return;
     }
     link_.enter(TimerSituation::AfterStartUp);
@@ -63,12 +65,30 @@ void Program::formLoad()
     shell_.showMainWindow(); // the start-up window shows when start-up ends
 }
 
+namespace {
+
+// Where a window of `size` that would start at `at` starts so that all of it
+// lies on [start, start + length); one larger than that starts at `start`.
+double keptInside(double at, double size, double start, double length)
+{
+    if (size >= length)
+        return start;
+    return std::clamp(at, start, start + length - size);
+}
+
+} // namespace
+
 void Program::placeMainWindow()
 {
     const Shell::Size screen = shell_.screenTwips();
-    const auto left = static_cast<float>((screen.width - shell_.mainOuterWidthTwips()) / 2);
+    const double width = shell_.mainOuterWidthTwips();
+    const auto left = static_cast<float>((screen.width - width) / 2);
     const auto top = static_cast<float>((screen.height - kCollapsedHeight) / 2 - kAboveCentreTwips);
-    shell_.moveMainWindow(left, top);
+    // Centred as designed, but the whole frame, title bar included, stays on
+    // the area the desktop gives to windows, whatever the screen and scale.
+    const Shell::Area area = shell_.availableTwips();
+    shell_.moveMainWindow(keptInside(left, width, area.left, area.width),
+                          keptInside(top, panel_.outerHeight(), area.top, area.height));
 }
 
 void Program::mainFrameChanged()
@@ -123,7 +143,7 @@ void Program::stopReopen()
     link_.reopenStopped();
 }
 
-void Program::showPortDialog(bool modal)
+void Program::showPortDialog(bool modal, const std::optional<OpenFailure>& failure)
 {
     if (portDialog_) {
         shell_.raisePortDialogWindow();
@@ -134,6 +154,8 @@ void Program::showPortDialog(bool modal)
     portDialog_ = dialog.get();
     shell_.createPortDialogWindow(std::move(dialog));
     portDialog_->load();
+    if (failure)
+        portDialog_->reportOpenFailure(*failure);
     shell_.showPortDialogWindow(modal);
 }
 

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace orva {
@@ -30,6 +31,15 @@ public:
         double height = 0;
     };
     virtual Size screenTwips() const = 0;
+    // The part of the screen the desktop leaves to windows (without panels
+    // and docks), in the same twips.
+    struct Area {
+        double left = 0;
+        double top = 0;
+        double width = 0;
+        double height = 0;
+    };
+    virtual Area availableTwips() const = 0;
     // Frame included: a guess until the window system has framed the window.
     virtual double mainOuterWidthTwips() const = 0;
     virtual void moveMainWindow(double leftTwips, double topTwips) = 0;
@@ -126,7 +136,8 @@ public:
     void referenceClosed();
 
 private:
-    void showPortDialog(bool modal);
+    // `failure`: why the stored port did not open, for the dialog to say.
+    void showPortDialog(bool modal, const std::optional<OpenFailure>& failure = std::nullopt);
     void placeMainWindow();
     void mainFrameChanged();
     void guardPanel();

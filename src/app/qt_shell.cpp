@@ -40,6 +40,16 @@ Shell::Size QtShell::screenTwips() const
     return {r.width() * double{kTwipsPerPixel}, r.height() * double{kTwipsPerPixel}};
 }
 
+Shell::Area QtShell::availableTwips() const
+{
+    const QScreen* screen = main_.screen() ? main_.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QRect r = screen->availableGeometry();
+    const double t = kTwipsPerPixel;
+    return {r.left() * t, r.top() * t, r.width() * t, r.height() * t};
+}
+
 double QtShell::mainOuterWidthTwips() const
 {
     return main_.outerWidthTwips();

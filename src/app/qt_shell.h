@@ -24,6 +24,7 @@ public:
     QtShell& operator=(const QtShell&) = delete;
 
     Size screenTwips() const override;
+    Area availableTwips() const override;
     double mainOuterWidthTwips() const override;
     void moveMainWindow(double leftTwips, double topTwips) override;
     void showMainWindow() override;

@@ -75,9 +75,11 @@ std::vector<CommandSpec> buildCommands()
     }
     c.push_back({"commands", Verb::Commands, "[basic|set|read]",
                  "list the command catalogues, as they are",
-                 "Print the entries of the command catalogues as they are, one a line: basic (coded "
-                 "commands), set (word commands that set or trigger) and read (word commands that "
-                 "read); blank entries are left out. A \"%\" in a command stands for one digit.",
+                 "Print the entries of the command catalogues as they are, one a line, the command "
+                 "and what the catalogue says of it in two columns: basic (coded commands), set (word "
+                 "commands that set or trigger) and read (word commands that read); blank entries are "
+                 "left out. A \"%\" in a command stands for one digit. With --grep, the status is 1 when "
+                 "no entry holds WORD.",
                  kCommandsOptions});
     c.push_back({"help", Verb::Help, "[COMMAND]", "show the help of a command",
                  "Show the help of a command, or the overview.", {}});
@@ -188,7 +190,7 @@ std::string overviewText()
            "stored are used.\n"
            "\nExit status:\n"
            "  0   answered (and, for a read, understood); a listing or map done\n"
-           "  1   the settings file could not be written\n"
+           "  1   the settings file could not be written; commands --grep found nothing\n"
            "  2   the port cannot be opened (absent, refused, or held by another program, which is\n"
            "      named) or it went away during the exchange\n"
            "  3   no reply within the time-out\n"
@@ -224,8 +226,15 @@ std::optional<Placeholder> findPlaceholder(std::string_view text)
     return Placeholder{at, end - at};
 }
 
-std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& words)
+std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& words, const ExistingPath& existing)
 {
+    // A port or target that is no address but a relative path to something
+    // there: that, by its absolute path.
+    auto existingDevice = [&existing](const std::string& text) -> std::optional<std::string> {
+        if (!existing || text.empty() || text.front() == '/' || text.find("://") != std::string::npos)
+            return std::nullopt;
+        return existing(text);
+    };
     if (words.arguments.empty())
         return usage("a command is needed", nullptr);
     Request r;
@@ -261,9 +270,13 @@ std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& w
             if (*n < kFirstPort || *n > kLastPort)
                 return usage("--port " + *port + ": COM ports are " + comRange(), cmd);
         } else if (!parsePortTarget(*port)) {
-            return usage("--port: " + targetHint(*port), cmd);
+            const auto device = existingDevice(*port);
+            if (!device || !parsePortTarget(*device))
+                return usage("--port: " + targetHint(*port), cmd);
+            r.port = *device;
         }
-        r.port = *port;
+        if (!r.port)
+            r.port = *port;
     }
     if (const std::string* baud = option("baud")) {
         if (*baud == "9600")
@@ -329,6 +342,8 @@ std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& w
         if (auto e = noMoreThan(2))
             return *e;
         r.target = parsePortTarget(args[1]);
+        if (const auto device = r.target ? std::nullopt : existingDevice(args[1]))
+            r.target = parsePortTarget(*device);
         if (!r.target)
             return usage(targetHint(args[1]), cmd);
         break;

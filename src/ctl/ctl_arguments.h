@@ -4,6 +4,7 @@
 #include "link/port_target.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -88,7 +89,14 @@ struct UsageError {
     const CommandSpec* command = nullptr; // whose --help to point at
 };
 
-std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& words);
+// The absolute path of a relative one that names an existing file, or
+// nothing.
+using ExistingPath = std::function<std::optional<std::string>(const std::string& relative)>;
+
+// A relative path that exists (`existing` says which) is taken as the device
+// it names, by its absolute path.
+std::variant<Request, UsageError> interpretCommandLine(const CommandLineWords& words,
+                                                       const ExistingPath& existing = {});
 
 // "COM3", "com3" -> 3. Nothing when the text is not "COM" and digits; the
 // number as written otherwise (range checks are the caller's).

@@ -6,6 +6,7 @@ namespace orva {
 enum class ExitStatus : int {
     Answered = 0,        // answered (and, for a read, understood); listings and map done
     Failed = 1,          // anything else (the settings file could not be written)
+    NothingFound = 1,    // commands --grep found no entry, as grep says it
     PortUnavailable = 2, // the port cannot be opened (absent, refused, held) or went away
     NoReply = 3,         // nothing came back within the time-out
     Undecodable = 4,     // a reply came that does not decode

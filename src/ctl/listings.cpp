@@ -151,10 +151,31 @@ Answer portsAnswer(const std::vector<SerialDevice>& devices, const SettingsStore
     return a;
 }
 
+namespace {
+
+// An entry as two columns: the command up to its "[CR]", and what follows
+// it, without the blanks and tabs in between or at the end.
+std::pair<std::string_view, std::string_view> columnsOf(std::string_view entry)
+{
+    constexpr std::string_view kBlanks = " \t";
+    const std::size_t cr = entry.find("[CR]");
+    const std::size_t split = cr == std::string_view::npos ? entry.size() : cr + 4;
+    std::string_view rest = entry.substr(split);
+    const std::size_t from = rest.find_first_not_of(kBlanks);
+    rest = from == std::string_view::npos ? std::string_view() : rest.substr(from);
+    rest = rest.substr(0, rest.find_last_not_of(kBlanks) + 1);
+    std::string_view head = entry.substr(0, split);
+    head = head.substr(0, head.find_last_not_of(kBlanks) + 1);
+    return {head, rest};
+}
+
+} // namespace
+
 Answer commandsAnswer(std::optional<Catalogue> only, std::string_view grep)
 {
     Answer a;
     JsonValue::Array list;
+    std::vector<std::pair<std::string_view, std::string_view>> rows;
     const std::string needle = lowered(grep);
     for (Catalogue c : {Catalogue::Basic, Catalogue::ExpandedSet, Catalogue::ExpandedRead}) {
         if (only && *only != c)
@@ -166,15 +187,23 @@ Answer commandsAnswer(std::optional<Catalogue> only, std::string_view grep)
                 continue; // the empty entries and the single blank
             if (!needle.empty() && lowered(entry).find(needle) == std::string::npos)
                 continue;
-            if (!a.out.empty())
-                a.out += "\n";
-            a.out += entry;
+            rows.push_back(columnsOf(entry));
             list.push_back(JsonValue::Object{{"catalogue", kCatalogueNames[static_cast<std::size_t>(c)]},
                                              {"index", static_cast<int>(i)},
                                              {"command", commandTextOf(entry)},
                                              {"entry", entry}});
         }
     }
+    std::size_t width = 0;
+    for (const auto& row : rows)
+        width = std::max(width, row.first.size());
+    for (const auto& [head, rest] : rows) {
+        if (!a.out.empty())
+            a.out += "\n";
+        a.out += rest.empty() ? std::string(head) : padded(std::string(head), width + 2) + std::string(rest);
+    }
+    if (!needle.empty() && list.empty())
+        a.status = ExitStatus::NothingFound;
     a.json = {{"commands", std::move(list)}};
     return a;
 }

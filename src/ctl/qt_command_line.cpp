@@ -21,11 +21,14 @@ QCommandLineOption optionOf(const OptionSpec& spec)
     return option;
 }
 
-// A parser that knows -h, -v and the given options.
+// A parser that knows -h, -v and the given options. Not Qt's own help
+// option, which brings --help-all and the toolkit's options with it.
 void declare(QCommandLineParser& parser, const CommandSpec* command)
 {
-    parser.addHelpOption();
-    parser.addVersionOption();
+    parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Show this help and exit.")));
+    parser.addOption(QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                                        QStringLiteral("Show the version and exit.")));
     for (const OptionSpec& o : commonOptions())
         parser.addOption(optionOf(o));
     for (const OptionSpec& o : commandOptions()) {
@@ -51,7 +54,7 @@ ParsedCommandLine parseCtlCommandLine(const QStringList& arguments)
     const QStringList positional = parser.positionalArguments();
     for (const QString& a : positional)
         out.words.arguments.push_back(a.toStdString());
-    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+    if (parser.isSet(QStringLiteral("help"))) {
         out.kind = ParsedCommandLine::Kind::Help;
         if (!positional.isEmpty())
             out.helpFor = findCommand(positional.front().toStdString());

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <variant>
@@ -102,7 +103,10 @@ int runCtl(const QStringList& arguments)
         break;
     }
 
-    const auto interpreted = interpretCommandLine(parsed.words);
+    const auto interpreted = interpretCommandLine(parsed.words, [](const std::string& relative) {
+        const QFileInfo file(QString::fromStdString(relative));
+        return file.exists() ? std::optional(file.absoluteFilePath().toStdString()) : std::nullopt;
+    });
     if (const auto* error = std::get_if<UsageError>(&interpreted))
         return usageError(error->message, error->command);
     const Request& request = std::get<Request>(interpreted);

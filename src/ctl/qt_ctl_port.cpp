@@ -1,5 +1,6 @@
 #include "ctl/qt_ctl_port.h"
 
+#include "ctl/qt_ctl_output.h"
 #include "link/qt_serial_port.h"
 #include "settings/stored_settings.h"
 
@@ -40,6 +41,10 @@ std::unique_ptr<SerialPort> openCtlPort(const ResolvedPort& port, std::string& p
 #ifndef _WIN32
     if (!QFileInfo::exists(QString::fromStdString(device))) {
         problem = cannot + "no such device (is the adapter plugged in? orva-ctl ports lists what is there)";
+        return nullptr;
+    }
+    if (probePath(device) == PathState::NotADevice) {
+        problem = cannot + "not a serial device";
         return nullptr;
     }
 #endif

@@ -5,6 +5,14 @@
 #include <utility>
 
 namespace orva {
+namespace {
+
+// Stands in a notice for the way to the "COM" button, which depends on the
+// window's height at the time it shows.
+constexpr char kComWay = '\x01';
+const std::string kPressCom = std::string("ress ") + kComWay;
+
+} // namespace
 
 Link::Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view)
     : port_(port), replyTimer_(replyTimer), clearTimer_(clearTimer), view_(view)
@@ -28,11 +36,11 @@ void Link::hyouji(const std::string& text, int mode)
         // what was meant; the notice says why nothing left.
         if (!port_.isOpen()) {
             if (lostReason_.empty())
-                setNotice("Not sent: the port is closed. Press COM to choose a port.");
+                setNotice("Not sent: the port is closed. P" + kPressCom + " to choose a port.");
             else if (reopening())
                 setNotice("Not sent: the port was lost (" + lostReason_ + "); trying to reopen it.");
             else
-                setNotice("Not sent: the port was lost (" + lostReason_ + "). Press COM to reopen it.");
+                setNotice("Not sent: the port was lost (" + lostReason_ + "). P" + kPressCom + " to reopen it.");
         } else if (lineNotTakingData()) {
             setNotice("Not sent: the line is not taking data (" + std::to_string(port_.bytesToWrite())
                       + " bytes of earlier commands still wait). Check the cable and the device at the other end.");
@@ -156,9 +164,9 @@ void Link::reopenStopped()
 void Link::showLostNotice()
 {
     if (reopening())
-        setNotice("Port lost: " + lostReason_ + ". Trying to reopen it; press COM to choose another port.");
+        setNotice("Port lost: " + lostReason_ + ". Trying to reopen it; p" + kPressCom + " to choose another port.");
     else
-        setNotice("Port lost: " + lostReason_ + ". Press COM to reopen it.");
+        setNotice("Port lost: " + lostReason_ + ". P" + kPressCom + " to reopen it.");
 }
 
 void Link::replyTimeout()
@@ -271,9 +279,19 @@ void Link::setStandingNotice(std::string text)
     showNotice();
 }
 
+void Link::setComShown(bool shown)
+{
+    if (comShown_ == shown)
+        return;
+    comShown_ = shown;
+    showNotice();
+}
+
 void Link::showNotice()
 {
-    const std::string& shown = problem_.empty() ? standing_ : problem_;
+    std::string shown = problem_.empty() ? standing_ : problem_;
+    if (const std::size_t at = shown.find(kComWay); at != std::string::npos)
+        shown.replace(at, 1, comShown_ ? "COM" : "Ctrl+H, then COM");
     if (shown == notice_)
         return;
     notice_ = shown;

@@ -76,6 +76,9 @@ public:
     // A notice that stands while nothing more pressing is said (a port
     // choice that could not be stored); empty to withdraw it.
     void setStandingNotice(std::string text);
+    // Whether the "COM" button is on show: the notices that send the
+    // operator there say how to reach it ("Ctrl+H, then COM") when it is not.
+    void setComShown(bool shown);
 
     // The countdowns. Entering a situation sets the intervals of both from
     // the one table (a running countdown starts over with its new interval).
@@ -147,6 +150,7 @@ private:
     std::string problem_;
     std::string standing_;
     std::string lostReason_; // why the port went, until it opens again
+    bool comShown_ = true;
     bool crLegend_ = false;
     bool spaceLegend_ = false;
 };

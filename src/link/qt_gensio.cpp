@@ -513,7 +513,10 @@ void GensioConnection::lose(int err)
     if (!open_)
         return;
     open_ = false;
-    post([why = errorText(err)](GensioClient& c) { c.gensioLost(why); });
+    const QString why = err == GE_REMCLOSE ? serverClosedText()
+                        : err == GE_TIMEDOUT ? serverSilentText()
+                                             : errorText(err);
+    post([why](GensioClient& c) { c.gensioLost(why); });
     closeGensio();
 }
 

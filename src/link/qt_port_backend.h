@@ -6,6 +6,17 @@
 
 namespace orva {
 
+// How a network connection's end is told, whichever kind of port it was, so
+// the notice reads the same for raw TCP and RFC 2217.
+inline QString serverClosedText()
+{
+    return QStringLiteral("the server closed the connection");
+}
+inline QString serverSilentText()
+{
+    return QStringLiteral("the server stopped answering");
+}
+
 // One kind of line behind the serial control (a local device, a raw TCP
 // stream, a telnet COM-PORT-OPTION connection), opened once: a backend that
 // was closed or lost is thrown away and the next open makes a new one.

@@ -99,16 +99,25 @@ void TcpBackend::onError(QAbstractSocket::SocketError)
         emit openFinished(false, why);
         return;
     }
-    if (open_)
-        loseLater(socket_.error() == QAbstractSocket::RemoteHostClosedError
-                      ? QStringLiteral("the server closed the connection")
-                      : socket_.errorString());
+    if (!open_)
+        return;
+    switch (socket_.error()) {
+    case QAbstractSocket::RemoteHostClosedError:
+        loseLater(serverClosedText());
+        break;
+    case QAbstractSocket::SocketTimeoutError:
+        loseLater(serverSilentText());
+        break;
+    default:
+        loseLater(socket_.errorString());
+        break;
+    }
 }
 
 void TcpBackend::onDisconnected()
 {
     if (open_)
-        loseLater(QStringLiteral("the server closed the connection"));
+        loseLater(serverClosedText());
 }
 
 void TcpBackend::loseLater(const QString& why)

@@ -20,10 +20,10 @@ void Panel::send(std::string_view command)
     link_.hyouji(link_.panelCommand(), kModeSend);
 }
 
-void Panel::click(std::string_view button)
+void Panel::click(std::string_view button, By by)
 {
     const PanelButton* b = findPanelButton(button);
-    if (!b || ignoringPresses())
+    if (!b || (by == By::Pointer && ignoringPresses()))
         return;
     switch (b->action) {
     case Action::Click:
@@ -133,6 +133,7 @@ void Panel::setOuterHeight(int twips)
     // What lies in the expanded part is out of reach in the collapsed
     // height, not merely cut off.
     view_.setExpandedAreaShown(twips >= kExpandedThreshold);
+    link_.setComShown(twips >= kExpandedThreshold);
 }
 
 } // namespace orva

@@ -56,9 +56,13 @@ public:
     Panel(const Panel&) = delete;
     Panel& operator=(const Panel&) = delete;
 
-    // Click on the button of that name (mouse or keyboard). Hold buttons
-    // have no click handler: a click on one does nothing.
-    void click(std::string_view button);
+    // What clicked a button: the pointer, or a key on the focused button
+    // and an assistive technology's "press" (which no double click can
+    // bring by mistake).
+    enum class By { Pointer, Key };
+    // Click on the button of that name. Hold buttons have no click handler:
+    // a click on one does nothing.
+    void click(std::string_view button, By by = By::Pointer);
     // Mouse press on a hold button, with any mouse button.
     void press(std::string_view button);
     // Mouse release of any hold button (reaches the pressed one even when
@@ -68,9 +72,10 @@ public:
     // went out of sight or was minimised, a modal window blocks it, or it
     // lost the mouse. A hold in progress ends as its release would end it.
     void interrupted();
-    // Clicks and presses are ignored for `ms` from now: another window of
-    // the program has just closed and the main window may lie under the
-    // pointer, where the second click of a double click would land.
+    // The pointer's clicks and presses are ignored for `ms` from now:
+    // another window of the program has just closed and the main window may
+    // lie under the pointer, where the second click of a double click would
+    // land. Keys and assistive technologies act all along.
     void ignorePressesFor(int ms);
     bool ignoringPresses() const { return inputGuard_.isEnabled(); }
     // Key press seen by the main window before the focused control.

@@ -10,6 +10,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -254,6 +255,26 @@ private:
     QColor textColour_;
 };
 
+// A button of the panel that tells whether its click came from the pointer
+// (a release of the mouse on it) rather than a key or an assistive
+// technology.
+class PanelPushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    bool clickedByPointer() const { return pointerRelease_; }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        pointerRelease_ = true;
+        QPushButton::mouseReleaseEvent(event);
+        pointerRelease_ = false;
+    }
+
+private:
+    bool pointerRelease_ = false;
+};
+
 // Hands the events of the objects it watches to a function; never consumes them.
 class EventHook : public QObject {
 public:
@@ -356,7 +377,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
 
     QWidget* previous = nullptr;
     for (const PanelButton& b : panelButtons()) {
-        auto* button = new QPushButton(latin1(b.caption));
+        auto* button = new PanelPushButton(latin1(b.caption));
         place(button, b.name, b.geometry);
         button->setFont(captionFont(b.fontCentiPoints));
         button->setAutoDefault(false);
@@ -453,11 +474,11 @@ void QtMainWindow::bind(Panel& panel)
     for (const PanelButton& b : panelButtons()) {
         if (b.action == Action::Hold)
             continue; // press and release only, never a click
-        auto* button = static_cast<QPushButton*>(control(b.name));
+        auto* button = static_cast<PanelPushButton*>(control(b.name));
         const std::string name(b.name);
-        connect(button, &QPushButton::clicked, this, [this, name] {
+        connect(button, &QPushButton::clicked, this, [this, name, button] {
             if (panel_)
-                panel_->click(name);
+                panel_->click(name, button->clickedByPointer() ? Panel::By::Pointer : Panel::By::Key);
         });
     }
     // Key preview: the panel sees every key press in this window before the

@@ -39,7 +39,10 @@ QComboBox* makeList(QWidget* parent, int list, int width, std::span<const std::s
 } // namespace
 
 QtReferenceWindow::QtReferenceWindow(std::unique_ptr<ReferenceWindow> window, QWidget* parent)
-    : QWidget(parent, Qt::Window), window_(std::move(window))
+    // Fixed in size: no maximise button.
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      window_(std::move(window))
 {
     window_->attach(*this);
     setObjectName("Form3");

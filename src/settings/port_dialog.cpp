@@ -31,7 +31,34 @@ std::pair<int, int> groupOf(int option)
 // Option3 is COM1.
 constexpr int kComOffset = PortDialog::kOptionCom1 - 1;
 
+void dropPrefix(std::string& text, const std::string& prefix)
+{
+    if (text.rfind(prefix, 0) == 0)
+        text.erase(0, prefix.size());
+}
+
 } // namespace
+
+std::string OpenFailure::text() const
+{
+    return (target.empty() ? port : port + " (" + target + ")") + ": " + reason;
+}
+
+OpenFailure openFailureOf(int number, const SerialPort& port)
+{
+    OpenFailure f;
+    f.port = "COM" + std::to_string(number);
+    f.target = port.deviceName();
+    f.reason = port.errorText();
+    // The port's own reports start with what they are about: said once here.
+    dropPrefix(f.reason, f.target + ": ");
+    dropPrefix(f.reason, f.port + ": ");
+    if (f.target == f.port)
+        f.target.clear();
+    if (f.reason.empty())
+        f.reason = "it did not open";
+    return f;
+}
 
 std::string_view PortDialog::optionName(int option)
 {
@@ -129,11 +156,11 @@ void PortDialog::ok()
         return;
     port_.setSettings(lineSettings(choice_.baudCode));
     if (choice_.portNumber == 0) {
-        warn();
+        warn("No port is chosen: pick COM1 to COM5, or type 1 to 15 in OTHER.");
         return;
     }
     if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {
-        warn();
+        openFailed();
         return;
     }
     const StoreOutcome stored = storePortChoice(store_, choice_.portNumber, choice_.baudCode);
@@ -152,7 +179,7 @@ void PortDialog::cancel()
         choice_.baudCode = choice_.previousBaudCode;
         applyBaudOption();
         if (!port_.setPortNumber(choice_.portNumber) || !port_.open()) {
-            warn();
+            openFailed();
             return;
         }
         host_.portOpened();
@@ -163,7 +190,7 @@ void PortDialog::cancel()
     // No port to go back to. The port is closed while this dialog is open,
     // so in practice only the warning is shown and the dialog stays.
     // (The warning comes first here: closing ends the dialog's window.)
-    warn();
+    warn("There is no earlier port to go back to: choose a port and press OK.");
     if (port_.isOpen()) {
         port_.close();
         finish();
@@ -187,11 +214,24 @@ void PortDialog::abandon()
         view_->closeWindow();
 }
 
-void PortDialog::warn()
+void PortDialog::reportOpenFailure(const OpenFailure& failure)
+{
+    if (open_ && view_)
+        view_->showOpenFailure(failure.brief(), failure.text());
+}
+
+void PortDialog::openFailed()
+{
+    const OpenFailure failure = openFailureOf(choice_.portNumber, port_);
+    reportOpenFailure(failure);
+    warn(failure.text());
+}
+
+void PortDialog::warn(const std::string& detail)
 {
     if (!view_)
         return;
-    view_->showWarning(kWarningText, kWarningTitle);
+    view_->showWarning(kWarningText, kWarningTitle, detail);
     host_.warningClosed();
 }
 

@@ -27,14 +27,32 @@ class PortDialogView : public View {
 public:
     virtual void setChecked(std::string_view option, bool checked) = 0;
     virtual void selectText(std::string_view field, int start, int length) = 0;
-    // The modal warning: exclamation icon and one OK button.
-    virtual void showWarning(const std::string& text, const std::string& title) = 0;
+    // The modal warning: exclamation icon and one OK button, and under its
+    // text `detail`: which port, and why it did not open.
+    virtual void showWarning(const std::string& text, const std::string& title, const std::string& detail) = 0;
+    // Why the last open failed, in a red line at the dialog's foot (`brief`:
+    // the port and the reason) with all of it (`full`) at hand; empty hides
+    // it.
+    virtual void showOpenFailure(const std::string& brief, const std::string& full) = 0;
     // Closes the dialog window for good; it goes, with its behaviour, once
     // the current event has been handled.
     virtual void closeWindow() = 0;
 };
 
 class PortDialog;
+
+// Why COM port `number` did not open, for the operator: the port, what it
+// maps to and the system's reason.
+struct OpenFailure {
+    std::string port;   // "COM3"
+    std::string target; // "/dev/ttyUSB0"; empty when there is none to name
+    std::string reason;
+    // "COM3 (/dev/ttyUSB0): No such file or directory"
+    std::string text() const;
+    // "COM3: No such file or directory"
+    std::string brief() const { return port + ": " + reason; }
+};
+OpenFailure openFailureOf(int number, const SerialPort& port);
 
 // What the dialog needs of the rest of the program.
 class PortDialogHost {
@@ -81,6 +99,8 @@ public:
     void ok();                                  // Command1_Click
     void cancel();                              // Command2_Click
     void closedByWindowSystem();
+    // Start-up could not open the stored port: the dialog says why.
+    void reportOpenFailure(const OpenFailure& failure);
     // Ends the dialog without telling the host (the host itself is going).
     void abandon();
 
@@ -97,7 +117,8 @@ public:
 
 private:
     void applyBaudOption();
-    void warn();
+    void warn(const std::string& detail);
+    void openFailed();
     void finish();
 
     PortChoice& choice_;

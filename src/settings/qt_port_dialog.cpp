@@ -35,7 +35,10 @@ QRect inFrame(int left, int top, int width, int height)
 } // namespace
 
 QtPortDialog::QtPortDialog(std::unique_ptr<PortDialog> dialog, QWidget* parent)
-    : QDialog(parent), dialog_(std::move(dialog))
+    // Fixed in size: no maximise button.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint),
+      dialog_(std::move(dialog))
 {
     dialog_->attach(*this);
     setObjectName("Form2");
@@ -104,6 +107,18 @@ QtPortDialog::QtPortDialog(std::unique_ptr<PortDialog> dialog, QWidget* parent)
     clickOnSpaceAndReturn(cancel);
     connect(cancel, &QPushButton::clicked, this, [this] { dialog_->cancel(); });
 
+    // Why the last open failed: one red line in the room below the frames,
+    // cut short where it does not fit; the tooltip and the accessible
+    // description hold all of it.
+    failure_ = new QLabel(this);
+    failure_->setObjectName("OpenFailure");
+    failure_->setGeometry(twipsRect(120, 3735, 2865, 270));
+    failure_->setTextFormat(Qt::PlainText);
+    QPalette red = failure_->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    failure_->setPalette(red);
+    failure_->hide();
+
     // Tab order: OTHER, 9600, 19200, COM1..COM5, OK, Cancel.
     std::vector<QWidget*> order{other_};
     for (int n = 1; n <= PortDialog::kOptions; ++n)
@@ -167,11 +182,22 @@ void QtPortDialog::selectText(std::string_view field, int start, int length)
     }
 }
 
-void QtPortDialog::showWarning(const std::string& text, const std::string& title)
+void QtPortDialog::showWarning(const std::string& text, const std::string& title, const std::string& detail)
 {
     QMessageBox box(QMessageBox::Warning, latin1(title), latin1(text), QMessageBox::Ok, this);
     box.setObjectName("RetryComportBox");
+    box.setInformativeText(QString::fromStdString(detail));
     box.exec();
+}
+
+void QtPortDialog::showOpenFailure(const std::string& brief, const std::string& full)
+{
+    const QString all = QString::fromStdString(full);
+    failure_->setText(failure_->fontMetrics().elidedText(QString::fromStdString(brief), Qt::ElideRight,
+                                                          failure_->width()));
+    failure_->setToolTip(all);
+    failure_->setAccessibleDescription(all);
+    failure_->setVisible(!all.isEmpty());
 }
 
 void QtPortDialog::closeWindow()

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -25,7 +26,8 @@ public:
     void setControlVisible(std::string_view control, bool visible) override;
     void setChecked(std::string_view option, bool checked) override;
     void selectText(std::string_view field, int start, int length) override;
-    void showWarning(const std::string& text, const std::string& title) override;
+    void showWarning(const std::string& text, const std::string& title, const std::string& detail) override;
+    void showOpenFailure(const std::string& brief, const std::string& full) override;
     void closeWindow() override;
 
     // Escape: the dialog has no such way out.
@@ -39,6 +41,7 @@ private:
 
     std::unique_ptr<PortDialog> dialog_;
     QLineEdit* other_ = nullptr;
+    QLabel* failure_ = nullptr;
     bool closing_ = false;
 };
 

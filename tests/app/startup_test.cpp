@@ -67,9 +67,11 @@ TEST(StartUp, HeldPortGoesToTheDialogAndKeepsThePlace)
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_FALSE(rig.shell.moved);
     EXPECT_EQ(rig.timer2.interval(), 5000);
-    // The dialog shows the stored choice.
+    // The dialog shows the stored choice, and why it did not open.
     EXPECT_TRUE(rig.program.portDialog()->isChecked(5));
     EXPECT_TRUE(rig.program.portDialog()->isChecked(1));
+    EXPECT_EQ(rig.shell.dialogView.failure, "COM3: in use by another program");
+    EXPECT_TRUE(rig.shell.dialogView.warnings.empty()); // no box at start-up
 }
 
 // Start-up centres the window before the window system has framed it; once
@@ -100,13 +102,29 @@ TEST(StartUp, NotPlacedAfterTheDialogEvenWhenTheFrameComes)
     EXPECT_FALSE(rig.shell.moved);
 }
 
-TEST(StartUp, NegativeTopOnASmallScreenIsAppliedUnchanged)
+TEST(StartUp, TheWholeFrameStaysOnTheAreaLeftToWindows)
 {
-    Rig rig;
-    rig.shell.screen = {12000, 8000};
-    rig.startOnPort();
-    EXPECT_FLOAT_EQ(rig.shell.movedTop, (8000 - 5780) / 2.0 - 1350);
-    EXPECT_LT(rig.shell.movedTop, 0);
+    struct Case {
+        Shell::Size screen;
+        std::optional<Shell::Area> area;
+        double left, top;
+    } cases[] = {
+        // Too short for 1350 twips above the centre: as high as it can go.
+        {{12000, 8000}, std::nullopt, (12000 - 10305) / 2.0, 0},
+        // Below a panel at the top, left of a dock on the right.
+        {{20490, 15360}, Shell::Area{0, 3600, 18000, 11760}, (20490 - 10305) / 2.0, 3600},
+        {{20490, 15360}, Shell::Area{0, 0, 12000, 15360}, 12000 - 10305, (15360 - 5780) / 2.0 - 1350},
+        // Larger than the area (a high scale): its top-left corner.
+        {{9600, 7680}, Shell::Area{0, 450, 9600, 5000}, 0, 450},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.shell.screen = c.screen;
+        rig.shell.area = c.area;
+        rig.startOnPort();
+        EXPECT_FLOAT_EQ(rig.shell.movedLeft, c.left) << c.screen.width;
+        EXPECT_FLOAT_EQ(rig.shell.movedTop, c.top) << c.screen.width;
+    }
 }
 
 TEST(ShutDown, ClosesAnOpenPortOnly)

@@ -77,6 +77,18 @@ TEST(CtlArguments, PortBaudAndTimeoutValues)
     EXPECT_EQ(refused(words({"status"}, {{"port", "COM0"}})), "--port COM0: COM ports are COM1 to COM15");
     EXPECT_NE(refused(words({"status"}, {{"port", "ttyUSB0"}})).find("did you mean /dev/ttyUSB0?"),
               std::string::npos);
+    // A relative path to something that is there is that device, for --port
+    // and for map alike.
+    const ExistingPath here = [](const std::string& p) {
+        return p == "pts/4" || p == "ttyUSB0" ? std::optional("/dev/" + p) : std::nullopt;
+    };
+    for (const char* port : {"pts/4", "ttyUSB0"}) {
+        const auto r = std::get<Request>(interpretCommandLine(words({"status"}, {{"port", port}}), here));
+        EXPECT_EQ(r.port, "/dev/" + std::string(port));
+        const auto m = std::get<Request>(interpretCommandLine(words({"map", "COM2", port}), here));
+        EXPECT_EQ(m.target->device, "/dev/" + std::string(port));
+    }
+    EXPECT_TRUE(std::holds_alternative<UsageError>(interpretCommandLine(words({"status"}, {{"port", "ttyS9"}}), here)));
     EXPECT_NE(refused(words({"status"}, {{"port", "tcp://host"}})).find("network address"), std::string::npos);
 
     EXPECT_EQ(accepted(words({"status"}, {{"baud", "19200"}})).baudCode, 192);

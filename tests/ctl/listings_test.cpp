@@ -62,23 +62,30 @@ TEST(CtlCommands, TheCataloguesAsTheyAreWithoutBlankEntries)
     const auto* list = allJson.find("commands")->array();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->size(), 59u + 314u + 88u);
-    EXPECT_EQ(all.out.substr(0, all.out.find('\n')), "C00[CR]     POWER ON");
+    // Two aligned columns, the widest command and two blanks.
+    EXPECT_EQ(all.out.substr(0, all.out.find('\n')), "C00[CR]" + std::string(26, ' ') + "POWER ON");
     EXPECT_EQ(all.out.substr(all.out.rfind('\n') + 1),
-              "CR TEMPFAIL[CR] :Get temperature when sensors approach abnomal temperature ");
+              "CR TEMPFAIL[CR]" + std::string(18, ' ') + ":Get temperature when sensors approach abnomal temperature");
 
     EXPECT_EQ(JsonValue(commandsAnswer(Catalogue::Basic, "").json).find("commands")->array()->size(), 59u);
     const Answer set = commandsAnswer(Catalogue::ExpandedSet, "");
-    EXPECT_NE(set.out.find("CF MIC OFF[CR] \n"), std::string::npos);     // the blank after the marker stays
-    EXPECT_NE(set.out.find("CF BRIGHT UP[CR]  \t\t:Set"), std::string::npos); // and the tabs
+    EXPECT_NE(set.out.find("CF MIC OFF[CR]\n"), std::string::npos);
+    EXPECT_EQ(set.out.find('\t'), std::string::npos);
 
     const Answer lamp = commandsAnswer(std::nullopt, "LaMpMoDe");
-    EXPECT_EQ(lamp.out, "CF LAMPMODE NORMAL[CR]\t\t:Select Lamp mode\nCF LAMPMODE ECO[CR]\nCF LAMPMODE HIGH[CR]\n"
-                        "CF LAMPMODE UP[CR]\nCF LAMPMODE DN[CR]\nCR LAMPMODE[CR] :Get Lamp Mode status");
+    EXPECT_EQ(lamp.out, "CF LAMPMODE NORMAL[CR]  :Select Lamp mode\nCF LAMPMODE ECO[CR]\nCF LAMPMODE HIGH[CR]\n"
+                        "CF LAMPMODE UP[CR]\nCF LAMPMODE DN[CR]\nCR LAMPMODE[CR]         :Get Lamp Mode status");
+    EXPECT_EQ(lamp.status, ExitStatus::Answered);
     const JsonValue first = JsonValue(lamp.json).find("commands")->array()->front();
     EXPECT_EQ(*first.find("catalogue")->string(), "set");
     EXPECT_EQ(*first.find("index")->number(), 180);
     EXPECT_EQ(*first.find("command")->string(), "CF LAMPMODE NORMAL");
-    EXPECT_EQ(commandsAnswer(std::nullopt, "no such thing").out, "");
+    EXPECT_EQ(*first.find("entry")->string(), "CF LAMPMODE NORMAL[CR]\t\t:Select Lamp mode"); // as it is
+    // Nothing found is 1, as grep has it.
+    const Answer none = commandsAnswer(std::nullopt, "no such thing");
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.status, ExitStatus::NothingFound);
+    EXPECT_EQ(exitCode(none.status), 1);
 }
 
 TEST(CtlPorts, TheComMapWithDefaultsStatesAndTheStoredPort)

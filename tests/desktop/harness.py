@@ -209,6 +209,11 @@ def x_frame(wid):
             "client": (x, y, w, h), "extents": (left, right, top, bottom)}
 
 
+def x_maximisable(wid):
+    """Whether the window manager lets the window be maximised."""
+    return "MAXIMIZE" in _out(["xprop", "-id", str(wid), "_NET_WM_ALLOWED_ACTIONS"])
+
+
 def pixels(x, y, width, height):
     """RGB rows of a rectangle of the screen, as the X server has it."""
     ppm = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",

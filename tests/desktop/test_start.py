@@ -92,8 +92,12 @@ class FirstRun(DesktopCase):
         main = self.acc_window(MAIN_TITLE)
         self.click(self.find(main, "Power On"))
         self.assertEqual(self.stored(), {})
+        # The notice names the way to COM, which the collapsed window hides.
+        notice = self.find(main, "Not sent: the port is closed. Press Ctrl+H, then COM to choose a port.", "label")
         # Reopen a port through COM; only the click after it reaches the wire.
         self.key(self.wait_window(MAIN_TITLE), "ctrl+h")
+        self.wait_until(lambda: self.text(notice) == "Not sent: the port is closed. Press COM to choose a port.",
+                        lambda: f"the expanded window's notice sends the operator to COM ({self.text(notice)!r})")
         self.click(self.find(main, "COM"))
         self.wait_window(DIALOG_TITLE)
         self.dialog = self.acc_window(DIALOG_TITLE)
@@ -119,13 +123,29 @@ class StoredStart(DesktopCase):
         self.check(not self.windows_of(DIALOG_TITLE), "no port dialog on a stored port")
         self.click_sends(self.find(self.acc_window(MAIN_TITLE), "Power On"), proj, "C00")
 
-    def test_a_stored_port_that_does_not_open_brings_the_dialog(self):
+    def test_a_stored_port_that_does_not_open_brings_the_dialog_saying_why(self):
         proj = self.projector()
         self.write_settings({1: proj.link}, com_port=2, baud=96)
         self.start()
-        self.wait_window(DIALOG_TITLE)
+        dialog_win = self.wait_window(DIALOG_TITLE)
         self.check(not self.windows_of(MAIN_TITLE), "the main window waits for the port dialog")
         dialog = self.acc_window(DIALOG_TITLE)
+        # Why, in red at its foot, within the dialog's own size; all of it for
+        # a screen reader; and the same in the box when OK tries it again.
+        absent = f"COM2 ({self.dir}/absent-com2): "
+        line = self.find(dialog, "COM2: No such file or directory", "label")
+        self.check(line.description.startswith(absent), f"the red line's description is {line.description!r}")
+        x, y, w, h = self.extents(line)
+        frame = harness.x_frame(dialog_win)["client"]
+        self.check(frame[2:] == (207, 267) and x + w <= frame[0] + frame[2] and y + h <= frame[1] + frame[3],
+                   f"the red line {(x, y, w, h)} lies within the unchanged dialog {frame}")
+        self.click(self.find(dialog, "OK"))
+        self.wait_window(ERROR_TITLE)
+        box = self.acc_window(ERROR_TITLE)
+        self.find(box, "Retry Comport", "label")
+        self.find(box, absent + "No such file or directory", "label")
+        self.click(self.find(box, "OK"))
+        self.wait_gone(ERROR_TITLE)
         self.click(self.find(dialog, "COM1", "radio button"))
         self.click(self.find(dialog, "OK"))
         self.wait_gone(DIALOG_TITLE)

@@ -5,7 +5,7 @@ with other windows open."""
 
 import harness
 from harness import (DIALOG_TITLE, ERROR_TITLE, LIST_TITLE, MAIN_TITLE, SCREEN_H, SCREEN_W,
-                     TWIPS_PER_PIXEL, DesktopCase, pixels, x_frame, x_title, xdo)
+                     TWIPS_PER_PIXEL, DesktopCase, pixels, x_frame, x_maximisable, x_title, xdo)
 
 COLLAPSED_TWIPS, EXPANDED_TWIPS, LIST_TWIPS = 5780, 8100, 2500
 ABOVE_CENTRE_TWIPS = 1350
@@ -31,13 +31,15 @@ class Windows(DesktopCase):
         self.click(self.find(self.panel, "COM"))
         return self.wait_window(DIALOG_TITLE)
 
-    def test_every_title_is_the_caption_exactly(self):
+    def test_every_title_is_the_caption_exactly_and_no_fixed_window_maximises(self):
         wrong = []
 
         def title_of(wid, caption):
             title = x_title(wid)
             if title != caption:
                 wrong.append(f"{title!r} instead of {caption!r}")
+            if caption != ERROR_TITLE and x_maximisable(wid):
+                wrong.append(f"{caption!r} may be maximised")
         title_of(self.main, MAIN_TITLE)
         self.expand()
         title_of(self.open_list(), LIST_TITLE)
@@ -61,6 +63,14 @@ class Windows(DesktopCase):
                              - ABOVE_CENTRE_TWIPS / TWIPS_PER_PIXEL))
         self.wait_until(placed, lambda: f"the collapsed window is {COLLAPSED_TWIPS} twips tall with its frame, centred "
                                 f"across and 1350 twips above the centre (it is {x_frame(self.main)})")
+        # Fixed in size: a double click on the title bar (openbox: maximise)
+        # leaves it as it is.
+        placed_frame = x_frame(self.main)
+        xdo("mousemove", placed_frame["x"] + placed_frame["width"] // 2,
+            placed_frame["y"] + placed_frame["extents"][2] // 2)
+        xdo("click", "--repeat", 2, "--delay", 80, 1)
+        self.quiet(0.5)
+        self.assertEqual(x_frame(self.main), placed_frame, "the window is not maximised")
         self.expand()
         self.wait_until(lambda: near(x_frame(self.main)["height"], EXPANDED_TWIPS / TWIPS_PER_PIXEL),
                         lambda: f"the expanded window is {EXPANDED_TWIPS} twips tall with its frame "
@@ -98,6 +108,16 @@ class Windows(DesktopCase):
         self.window_close(self.main)
         self.wait_until(lambda: self.program.poll() is not None, "the program ends")
         self.assertEqual(self.program.returncode, 0, self.program_words())
+
+
+class Scaled(DesktopCase):
+
+    def test_at_scale_2_the_whole_frame_is_on_screen_from_its_top_left(self):
+        # 1358 pixels wide on a 1280-pixel screen: larger than the screen. (A
+        # frame edge of one pixel is half a pixel of the program: 1 either way.)
+        self.start_with_port(QT_SCALE_FACTOR="2")
+        self.wait_until(lambda: max(abs(x_frame(self.main)["x"]), abs(x_frame(self.main)["y"])) <= 1,
+                        lambda: f"the frame starts at the screen's top-left corner (it is {x_frame(self.main)})")
 
 
 if __name__ == "__main__":

@@ -57,14 +57,19 @@ protected:
     // The time limit only guards against a hang.
     CtlRun ctl(const QStringList& arguments, int limitMs = 30000)
     {
+        return run(QStringLiteral(ORVA_CTL_PATH), arguments, environment(), limitMs);
+    }
+    static CtlRun run(const QString& program, const QStringList& arguments, const QProcessEnvironment& env,
+                      int limitMs = 30000)
+    {
         QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(QStringLiteral(ORVA_CTL_PATH), arguments);
+        p.setProcessEnvironment(env);
+        p.start(program, arguments);
         CtlRun r;
         if (!p.waitForFinished(limitMs)) {
             p.kill();
             p.waitForFinished();
-            ADD_FAILURE() << "orva-ctl did not end: " << arguments.join(' ').toStdString();
+            ADD_FAILURE() << program.toStdString() << " did not end: " << arguments.join(' ').toStdString();
             return r;
         }
         r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -294,6 +299,14 @@ TEST_F(CtlEndToEnd, AbsentDevicesNetworkAddressesAndNoStoredPortAreTwo)
     r = ctl({"lamp-time"});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("cannot open COM4 (/dev/orva-unplugged): no such device"), std::string::npos) << r.err;
+    // A regular file is no serial device; a relative path to a device that
+    // is there is that device.
+    r = ctl({"status", "--port", QDir::current().relativeFilePath(settingsFile())});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "orva-ctl: cannot open " + settingsFile().toStdString() + ": not a serial device\n");
+    startSimulator();
+    r = ctl({"status", "--port", QDir::current().relativeFilePath(device())});
+    EXPECT_EQ(r.code, 0) << r.err;
 }
 
 TEST_F(CtlEndToEnd, MapWritesItsLineAndKeepsTheRestOfTheFile)
@@ -498,6 +511,52 @@ TEST_F(CtlEndToEnd, ManPageAndCompletionKnowEveryCommandAndOption)
         ASSERT_TRUE(groff.waitForFinished(10000));
         EXPECT_EQ(groff.exitCode(), 0);
         EXPECT_EQ(groff.readAllStandardError().toStdString(), "");
+    }
+}
+
+// Each program answers --help at once, with no display and no port, and its
+// manual page names every long option that help lists. A program that is
+// not built here is left out.
+TEST_F(CtlEndToEnd, HelpNeedsNoDisplayAndEveryOptionOfItIsInTheManualPage)
+{
+    QProcessEnvironment bare = environment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        bare.remove(QString::fromLatin1(name));
+    const QString bin = QFileInfo(QStringLiteral(ORVA_CTL_PATH)).absolutePath();
+    const std::pair<const char*, const char*> pages[] = {{"orva-control", "orva-control.1"},
+                                                         {"orva-ctl", "orva-ctl.1"},
+                                                         {"orva-projector-sim", "orva-projector-sim.1"},
+                                                         {"orva-pjlinkd", "orva-pjlinkd.8"}};
+    for (const auto& [program, page] : pages) {
+        if (!QFileInfo::exists(bin + '/' + program))
+            continue;
+        const CtlRun help = run(bin + '/' + program, {"--help"}, bare);
+        EXPECT_EQ(help.code, 0) << program << help.err;
+        EXPECT_EQ(help.err, "") << program;
+        QFile f(QStringLiteral(ORVA_SOURCE_DIR "/packaging/man/") + page);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << page;
+        const QString man = QString::fromUtf8(f.readAll());
+        const QRegularExpression longOption(QStringLiteral("--[a-z][a-z0-9-]*"));
+        for (const QRegularExpressionMatch& m : longOption.globalMatch(QString::fromStdString(help.out))) {
+            QString written = m.captured();
+            written.replace('-', QStringLiteral("\\-"));
+            EXPECT_TRUE(man.contains(written)) << page << " lacks " << m.captured().toStdString();
+        }
+    }
+
+    const QString control = bin + "/orva-control";
+    CtlRun r = run(control, {"--version"}, bare);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(QString::fromStdString(r.out).contains(QRegularExpression("^orva-control \\d+\\.\\d+\\.\\d+\n$")));
+    // With no display: one line, and 1 rather than the toolkit's abort.
+    for (const char* display : {"", ":9973"}) {
+        QProcessEnvironment env = bare;
+        if (*display)
+            env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        r = run(control, {}, env);
+        EXPECT_EQ(r.code, 1) << display << r.err;
+        EXPECT_EQ(r.err.rfind("orva-control: no display", 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
 }
 

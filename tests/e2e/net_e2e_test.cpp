@@ -133,8 +133,9 @@ TEST_P(ThroughSer2net, ServerStoppedIsALostPortAndItsRestartBringsItBack)
     spin(200);
     server->stop();
     ASSERT_TRUE(waitFor([&] { return !live->port.isOpen(); }));
-    EXPECT_NE(link().notice().find("Port lost: " + server->target()), std::string::npos) << link().notice();
-    EXPECT_NE(link().notice().find("Trying to reopen it"), std::string::npos) << link().notice();
+    // The same words over raw TCP and RFC 2217; the window is collapsed.
+    EXPECT_EQ(link().notice(), "Port lost: " + server->target() + ": the server closed the connection. Trying to "
+                               "reopen it; press Ctrl+H, then COM to choose another port.");
     ASSERT_TRUE(waitFor([&] { return link().receivedLine() == " X X X X"; }));
     live->click("Command44");
     EXPECT_NE(link().notice().find("Not sent"), std::string::npos) << link().notice();
@@ -227,11 +228,18 @@ TEST(NetworkOpen, RefusedConnectionGoesToTheDialog)
         EXPECT_FALSE(u.live.port.isOpen()) << scheme;
         EXPECT_EQ(u.live.shell.dialogModal, std::vector<bool>{true}) << scheme;
         EXPECT_NE(u.live.port.errorText().find("refused"), std::string::npos) << u.live.port.errorText();
+        // The dialog says why, naming the port and the address once.
+        const std::string address = scheme + std::string("127.0.0.1:") + std::to_string(closed);
+        const std::string& failure = u.live.shell.dialogView.failure;
+        EXPECT_EQ(failure.rfind("COM1 (" + address + "): ", 0), 0u) << failure;
+        EXPECT_NE(failure.find("refused"), std::string::npos) << failure;
+        EXPECT_EQ(failure.find(address, 6 + address.size()), std::string::npos) << failure;
         // The dialog's OK on the same port: the warning, the dialog stays.
         ASSERT_NE(u.live.program.portDialog(), nullptr);
         u.live.program.portDialog()->select(3); // COM1
         u.live.program.portDialog()->ok();
         EXPECT_EQ(u.live.shell.dialogView.warnings, std::vector<std::string>{"Error: Retry Comport"});
+        EXPECT_EQ(u.live.shell.dialogView.details.at(0), failure);
         // A failed open is never retried by itself.
         spin(1500);
         EXPECT_EQ(u.live.program.reopen().tries(), 0);

@@ -536,11 +536,14 @@ TEST_F(PanelButtons, PressesWithinTheGuardAreIgnored)
     rig.panel().click("Command17");
     rig.panel().press("Command1");
     EXPECT_EQ(rig.port.written, (std::vector<std::string>{"C00\r", "C09\r"}));
-    // Ctrl+H is no press: it works all along.
+    // Keys are no pointer: Ctrl+H, and a key or an assistive technology's
+    // press on a button, work all along.
     rig.panel().release();
     rig.panel().ignorePressesFor(400);
     rig.panel().keyDown(kKeyH, kCtrlMask);
     EXPECT_EQ(rig.view.outerHeight, kExpandedHeight);
+    rig.panel().click("Command17", Panel::By::Key);
+    EXPECT_EQ(rig.port.written.back(), "C00\r");
 }
 
 class PanelHeightToggle : public PanelButtons {

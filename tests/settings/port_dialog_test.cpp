@@ -35,6 +35,8 @@ TEST_F(PortDialogPaths, FirstRunShowsTheDialogModallyWith19200)
 
     dialog().ok();
     EXPECT_EQ(view().warnings, std::vector<std::string>{"Error: Retry Comport"});
+    EXPECT_EQ(view().details.at(0), "No port is chosen: pick COM1 to COM5, or type 1 to 15 in OTHER.");
+    EXPECT_EQ(view().failure, ""); // nothing failed to open
     EXPECT_EQ(rig.store.writes, 0);
     EXPECT_FALSE(view().closed);
 }
@@ -67,6 +69,8 @@ TEST_F(PortDialogPaths, OkOnAPortThatWillNotOpenWarnsAndStoresNothing)
     dialog().optionClick(4);
     dialog().ok();
     EXPECT_EQ(view().warnings.size(), 1u);
+    EXPECT_EQ(view().details.at(0), "COM2: in use by another program");
+    EXPECT_EQ(view().failure, view().details.at(0));
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_EQ(rig.store.writes, 0);
     EXPECT_NE(rig.program.portDialog(), nullptr);

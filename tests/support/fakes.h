@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -154,10 +155,12 @@ public:
     {
         selection = {std::string(field), start, length};
     }
-    void showWarning(const std::string& text, const std::string& title) override
+    void showWarning(const std::string& text, const std::string& title, const std::string& detail) override
     {
         warnings.push_back(title + ": " + text);
+        details.push_back(detail);
     }
+    void showOpenFailure(const std::string&, const std::string& full) override { failure = full; }
     void closeWindow() override { closed = true; }
 
     struct Selection {
@@ -168,6 +171,8 @@ public:
     std::map<std::string, std::string> captions;
     std::map<std::string, bool> checked;
     std::vector<std::string> warnings;
+    std::vector<std::string> details;
+    std::string failure; // the red line
     bool closed = false;
 };
 
@@ -203,6 +208,7 @@ public:
 class FakeShell : public Shell {
 public:
     Size screenTwips() const override { return screen; }
+    Area availableTwips() const override { return area ? *area : Area{0, 0, screen.width, screen.height}; }
     double mainOuterWidthTwips() const override { return outerWidth; }
     void moveMainWindow(double left, double top) override
     {
@@ -239,6 +245,7 @@ public:
     void quit() override { ++quits; }
 
     Size screen{20490, 15360}; // 1366 x 1024 pixels
+    std::optional<Area> area;   // the whole screen unless set
     double outerWidth = 10305;
     bool moved = false;
     double movedLeft = 0;

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -100,26 +101,39 @@ TEST(PortDialogWindow, OtherFieldSetWithoutTheKeyboardCounts)
     EXPECT_EQ(rig.choice.portNumber, 11);
 }
 
-TEST(PortDialogWindow, WarningIsAnExclamationBoxWithOneButton)
+TEST(PortDialogWindow, WarningIsAnExclamationBoxWithOneButtonThatSaysWhy)
 {
     DialogRig rig;
+    rig.port.heldPorts = {3};
+    QTest::mouseClick(rig.option("Option5"), Qt::LeftButton); // COM3
     QString seenText;
     QString seenTitle;
+    QString seenWhy;
     QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         seenText = box->text();
         seenTitle = box->windowTitle();
+        seenWhy = box->informativeText();
         seenIcon = box->icon();
         EXPECT_EQ(box->buttons().size(), 1);
         box->accept();
     });
+    auto* line = rig.window->findChild<QLabel*>("OpenFailure");
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(line->isVisible());
     QTest::mouseClick(rig.window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     EXPECT_EQ(seenText, "Retry Comport");
     EXPECT_EQ(seenTitle, "Error");
+    EXPECT_EQ(seenWhy, "COM3: in use by another program");
     EXPECT_EQ(seenIcon, QMessageBox::Warning);
     EXPECT_TRUE(rig.window->isVisible());
+    // And the dialog keeps saying it, in red, within its own size.
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->toolTip(), seenWhy);
+    EXPECT_TRUE(rig.window->rect().contains(line->geometry()));
+    EXPECT_EQ(rig.window->size(), QSize(207, 267));
 }
 
 TEST(PortDialogWindow, ReturnOnOkOrCancelIsAClick)

@@ -10,6 +10,7 @@
 #include "reference/qt_reference_window.h"
 #include "settings/qt_port_dialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -294,10 +295,19 @@ TEST(PortDialogWindows, DoubleClickOnOkOrCancelSendsNothing)
         rig.clock.advance(300);
         QTest::mouseRelease(rig.panelButton("Command49"), Qt::LeftButton);
         EXPECT_TRUE(rig.port.written.empty()) << button;
+        // Only the pointer waits: a key on the focused button and an
+        // assistive technology's press act at once.
+        rig.panelButton("Command52")->setFocus();
+        QTest::keyClick(rig.panelButton("Command52"), Qt::Key_Space);
+        QAccessibleInterface* power = QAccessible::queryAccessibleInterface(rig.panelButton("Command17"));
+        ASSERT_NE(power, nullptr);
+        power->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return rig.port.written.size() == 2; }, 5000));
+        EXPECT_EQ(rig.port.written, (std::vector<std::string>{"C16\r", "C00\r"})) << button;
 
         rig.clock.advance(QApplication::styleHints()->mouseDoubleClickInterval());
         QTest::mouseClick(rig.panelButton("Command52"), Qt::LeftButton);
-        EXPECT_EQ(rig.port.written, std::vector<std::string>{"C16\r"}) << button;
+        EXPECT_EQ(rig.port.written, (std::vector<std::string>{"C16\r", "C00\r", "C16\r"})) << button;
     }
 }
 
