@@ -1,0 +1,94 @@
+// The exposition a scrape gets: names, labels, series that come and go.
+#include "pjlink/metrics.h"
+
+#include <gtest/gtest.h>
+
+namespace orva::pjlink {
+namespace {
+
+bool has(const std::string& text, const std::string& line)
+{
+    return text.find("\n" + line + "\n") != std::string::npos;
+}
+
+PollSample reading()
+{
+    PollSample s;
+    s.up = true;
+    s.power = PowerState::CoolingDown;
+    s.lampHours = 1234;
+    s.temperatures = {25.5, std::nullopt, -3.0};
+    s.lamp = LampState::Off;
+    s.finishedUnixMs = 1'700'000'000'500;
+    s.durationMs = 250;
+    return s;
+}
+
+TEST(Metrics, ProjectorSeriesFromConfigurationThroughPollsToLostLine)
+{
+    Metrics m;
+    m.addProjector("hall-a");
+    m.addProjector("hall-b");
+    std::string t = m.text();
+    for (const char* line : {
+             "orva_up{projector=\"hall-a\"} 0",
+             "orva_transactions_total{outcome=\"timeout\",projector=\"hall-a\"} 0",
+             "orva_pjlink_connections_total{projector=\"hall-b\"} 0",
+             "orva_pjlink_auth_failures_total{projector=\"hall-b\"} 0",
+             "# TYPE orva_transactions_total counter",
+         })
+        EXPECT_TRUE(has(t, line)) << line << "\n" << t;
+    EXPECT_EQ(t.find("orva_lamp_hours{"), std::string::npos) << "nothing read yet";
+
+    m.publish("hall-a", reading());
+    m.countTransaction("hall-a", Metrics::Outcome::Timeout);
+    m.countTransaction("hall-a", Metrics::Outcome::Timeout);
+    m.countConnection("hall-b");
+    m.countAuthFailure("hall-b");
+    const std::vector<std::string> read{
+        "orva_up{projector=\"hall-a\"} 1",
+        "orva_power_state{projector=\"hall-a\",state=\"cooling_down\"} 1",
+        "orva_power_state{projector=\"hall-a\",state=\"lamp_failure\"} 0",
+        "orva_lamp_hours{projector=\"hall-a\"} 1234",
+        "orva_temperature_celsius{projector=\"hall-a\",sensor=\"1\"} 25.5",
+        "orva_temperature_celsius{projector=\"hall-a\",sensor=\"3\"} -3",
+        "orva_lamp_state{projector=\"hall-a\",state=\"off\"} 1",
+        "orva_lamp_state{projector=\"hall-a\",state=\"on\"} 0",
+        "orva_last_poll_timestamp_seconds{projector=\"hall-a\"} 1700000000.5",
+        "orva_poll_duration_seconds{projector=\"hall-a\"} 0.25",
+        "orva_transactions_total{outcome=\"timeout\",projector=\"hall-a\"} 2",
+        "orva_pjlink_connections_total{projector=\"hall-b\"} 1",
+        "orva_pjlink_auth_failures_total{projector=\"hall-b\"} 1",
+    };
+    t = m.text();
+    for (const std::string& line : read)
+        EXPECT_TRUE(has(t, line)) << line << "\n" << t;
+    EXPECT_EQ(t.find("sensor=\"2\""), std::string::npos) << "a field that is not a number";
+
+    // The line is lost: the readings stay as last read, up goes to 0.
+    PollSample down;
+    down.durationMs = 1000;
+    m.publish("hall-a", down);
+    t = m.text();
+    EXPECT_TRUE(has(t, "orva_up{projector=\"hall-a\"} 0"));
+    EXPECT_TRUE(has(t, "orva_poll_duration_seconds{projector=\"hall-a\"} 1"));
+    for (std::size_t i = 1; i + 4 < read.size(); ++i)
+        EXPECT_TRUE(has(t, read[i])) << read[i];
+
+    // Back, but the sensor and the lamp answer in words we do not know.
+    PollSample partial = reading();
+    partial.temperatures = {};
+    partial.lamp.reset();
+    m.publish("hall-a", partial);
+    t = m.text();
+    EXPECT_EQ(t.find("orva_temperature_celsius{"), std::string::npos);
+    EXPECT_EQ(t.find("orva_lamp_state{"), std::string::npos);
+
+    m.removeProjector("hall-a"); // its section left the file
+    t = m.text();
+    EXPECT_EQ(t.find("hall-a"), std::string::npos) << t;
+    EXPECT_TRUE(has(t, "orva_up{projector=\"hall-b\"} 0"));
+}
+
+} // namespace
+} // namespace orva::pjlink
