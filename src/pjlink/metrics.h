@@ -51,7 +51,4 @@ private:
     std::map<std::string, std::unique_ptr<Series>> projectors_;
 };
 
-// The default port of the metrics endpoint.
-inline constexpr int kDefaultMetricsPort = 10025;
-
 } // namespace orva::pjlink

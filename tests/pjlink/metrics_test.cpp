@@ -1,5 +1,6 @@
 // The exposition a scrape gets: names, labels, series that come and go.
 #include "pjlink/metrics.h"
+#include "pjlink/metrics_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,36 @@ TEST(Metrics, ProjectorSeriesFromConfigurationThroughPollsToLostLine)
     t = m.text();
     EXPECT_EQ(t.find("hall-a"), std::string::npos) << t;
     EXPECT_TRUE(has(t, "orva_up{projector=\"hall-b\"} 0"));
+}
+
+TEST(MetricsSettings, ListenAndPollEntries)
+{
+    const std::vector<std::pair<std::string, std::string>> listen{
+        {"127.0.0.1:9999", "127.0.0.1:9999"},
+        {"0.0.0.0", "0.0.0.0:10025"},
+        {"[::]:10100", "[::]:10100"},
+        {"[::1]", "[::1]:10025"},
+        {"localhost:10025", ""}, // the endpoint takes addresses only
+        {"::1:10025", ""},
+        {"[::1:10025", ""},
+        {"[::1]10025", ""},
+        {"127.0.0.1:", ""},
+        {"127.0.0.1:0", ""},
+        {"127.0.0.1:65536", ""},
+        {"127.0.0.1:80x", ""},
+        {"", ""},
+    };
+    for (const auto& [entry, address] : listen) {
+        std::string why;
+        EXPECT_EQ(metricsListenAddress(entry, why).value_or(""), address) << entry;
+        EXPECT_EQ(why.empty(), !address.empty()) << entry << ": " << why;
+    }
+    std::string why;
+    EXPECT_EQ(metricsPollSeconds("1", why), 1);
+    EXPECT_EQ(metricsPollSeconds("86400", why), 86400);
+    for (const char* bad : {"0", "-5", "1.5", "30s", "", "86401"})
+        EXPECT_FALSE(metricsPollSeconds(bad, why)) << bad;
+    EXPECT_NE(why.find("86401"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orva::pjlink {
+
+// The default port of the metrics endpoint: free in Prometheus' list of
+// default port allocations, whose range for exporters (9100-9999) is full.
+inline constexpr int kDefaultMetricsPort = 10025;
+
+// The `[metrics]` section of the bridge's configuration file.
+struct MetricsSettings {
+    std::string listen;   // where the endpoint listens, "HOST:PORT" ("[V6]:PORT"); empty: no endpoint
+    int pollSeconds = 30; // between two polls of each projector
+};
+
+// The endpoint's address from a `listen` entry: an IPv4 address or an IPv6
+// address in brackets, with ":PORT" (1-65535) or without (the default
+// metrics port). Nothing, and why, when it is neither.
+std::optional<std::string> metricsListenAddress(std::string_view value, std::string& why);
+
+// A `poll` entry: whole seconds, 1 to one day.
+std::optional<int> metricsPollSeconds(std::string_view value, std::string& why);
+
+} // namespace orva::pjlink
