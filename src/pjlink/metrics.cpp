@@ -226,8 +226,8 @@ bool Metrics::serve(const std::string& address, std::string& why)
         exposer->RegisterCollectable(families_->registry);
         families_->exposer = std::move(exposer);
         return true;
-    } catch (const std::exception& e) {
-        why = e.what();
+    } catch (const std::exception& e) { // civetweb's "Possible problem binding to port"
+        why = "cannot listen on " + address + ": " + e.what();
         return false;
     }
 }

@@ -20,39 +20,28 @@ std::optional<int> wholeNumber(std::string_view text, int low, int high)
 
 std::optional<std::string> metricsListenAddress(std::string_view value, std::string& why)
 {
-    std::string_view host = value;
-    std::optional<std::string_view> port;
-    bool v6 = false;
     if (value.starts_with('[')) {
-        const std::size_t close = value.find(']');
-        if (close == std::string_view::npos || (close + 1 < value.size() && value[close + 1] != ':')) {
-            why = "an IPv6 address goes in brackets: [::]:PORT";
-            return std::nullopt;
-        }
-        host = value.substr(1, close - 1);
-        if (close + 1 < value.size())
-            port = value.substr(close + 2);
-        v6 = true;
-    } else if (const std::size_t colon = value.rfind(':'); colon != std::string_view::npos) {
-        host = value.substr(0, colon);
-        port = value.substr(colon + 1);
-    }
-    unsigned char address[16];
-    const std::string hostText(host);
-    if (inet_pton(v6 ? AF_INET6 : AF_INET, hostText.c_str(), address) != 1) {
-        why = "not an IPv4 address nor an IPv6 address in brackets: \"" + hostText + "\"";
+        why = "the metrics endpoint listens on IPv4 addresses only (the HTTP server of the Prometheus "
+              "client library is built without IPv6 on Debian)";
         return std::nullopt;
     }
-    int number = kDefaultMetricsPort;
-    if (port) {
-        const auto n = wholeNumber(*port, 1, 65535);
+    std::string host(value);
+    int port = kDefaultMetricsPort;
+    if (const std::size_t colon = value.rfind(':'); colon != std::string_view::npos) {
+        host = value.substr(0, colon);
+        const auto n = wholeNumber(value.substr(colon + 1), 1, 65535);
         if (!n) {
-            why = "the port is not a number from 1 to 65535: \"" + std::string(*port) + "\"";
+            why = "the port is not a number from 1 to 65535: \"" + std::string(value.substr(colon + 1)) + "\"";
             return std::nullopt;
         }
-        number = *n;
+        port = *n;
     }
-    return (v6 ? "[" + hostText + "]" : hostText) + ":" + std::to_string(number);
+    in_addr address{};
+    if (inet_pton(AF_INET, host.c_str(), &address) != 1) {
+        why = "not an IPv4 address: \"" + host + "\"";
+        return std::nullopt;
+    }
+    return host + ":" + std::to_string(port);
 }
 
 std::optional<int> metricsPollSeconds(std::string_view value, std::string& why)

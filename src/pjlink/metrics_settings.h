@@ -12,13 +12,14 @@ inline constexpr int kDefaultMetricsPort = 10025;
 
 // The `[metrics]` section of the bridge's configuration file.
 struct MetricsSettings {
-    std::string listen;   // where the endpoint listens, "HOST:PORT" ("[V6]:PORT"); empty: no endpoint
+    std::string listen;   // where the endpoint listens, "ADDRESS:PORT"; empty: no endpoint
     int pollSeconds = 30; // between two polls of each projector
 };
 
-// The endpoint's address from a `listen` entry: an IPv4 address or an IPv6
-// address in brackets, with ":PORT" (1-65535) or without (the default
-// metrics port). Nothing, and why, when it is neither.
+// The endpoint's address from a `listen` entry: an IPv4 address, with
+// ":PORT" (1-65535) or without (the default metrics port). Nothing, and why,
+// when it is not. (The HTTP server under the client library, Debian's
+// civetweb, is built without IPv6.)
 std::optional<std::string> metricsListenAddress(std::string_view value, std::string& why);
 
 // A `poll` entry: whole seconds, 1 to one day.

