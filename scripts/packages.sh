@@ -13,6 +13,7 @@ orva_packages=(
   # orva-pjlinkd's metrics (the Prometheus client library), and the real
   # Prometheus server and promtool that the metrics and alert tests run.
   prometheus-cpp-dev prometheus
+  libsystemd-dev
   # The desktop suite: an X server, a window manager, the accessibility bus,
   # real input, screenshots, and a comma-decimal locale built on the fly.
   python3 python3-pyatspi xvfb openbox xdotool x11-utils at-spi2-core dbus imagemagick

@@ -50,27 +50,24 @@ void Poller::send()
     const std::string frame(kReads[step_]);
     std::weak_ptr<std::uint64_t> alive = generation_;
     const std::uint64_t sentIn = *generation_;
-    transact_(frame, frame, [this, alive, sentIn](bool ok, std::string_view reply) {
+    transact_(frame, frame, [this, alive, sentIn](const LineReply& reply) {
         const auto generation = alive.lock();
         if (generation && *generation == sentIn)
-            replied(ok, reply);
+            replied(reply);
     });
 }
 
-void Poller::replied(bool ok, std::string_view reply)
+void Poller::replied(const LineReply& reply)
 {
-    if (!ok) {
+    if (reply.outcome != LineReply::Outcome::Reply) {
         finish(false);
         return;
     }
     switch (step_) {
-    case 0: sample_.power = readPowerState(reply); break;
-    case 1: sample_.lampHours = readLampHours(reply); break;
-    case 2:
-        if (const auto t = readTemperatures(reply))
-            sample_.temperatures = *t;
-        break;
-    default: sample_.lamp = readLampState(reply); break;
+    case 0: sample_.power = powerState(reply); break;
+    case 1: sample_.lampHours = lampHours(reply); break;
+    case 2: sample_.temperatures = temperatures(reply).value_or(Temperatures{}); break;
+    default: sample_.lamp = lampState(reply); break;
     }
     if (++step_ < kReads.size()) {
         send();

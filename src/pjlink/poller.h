@@ -2,6 +2,7 @@
 
 #include "link/clock.h"
 #include "link/timer.h"
+#include "pjlink/line_queue.h"
 #include "pjlink/projector_state.h"
 
 #include <array>
@@ -10,7 +11,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace orva::pjlink {
 
@@ -21,7 +21,7 @@ struct PollSample {
     bool up = false;
     std::optional<PowerState> power;
     std::optional<long> lampHours;
-    std::array<std::optional<double>, 3> temperatures; // intake, inside, exhaust
+    Temperatures temperatures; // intake, inside, exhaust
     std::optional<LampState> lamp;
     std::int64_t finishedUnixMs = 0; // wall clock, when the last read ended
     std::int64_t durationMs = 0;     // from the first read's queueing to the last reply
@@ -37,9 +37,8 @@ struct PollSample {
 // answer in time, the line down) ends the poll as not up.
 class Poller {
 public:
-    // One transaction on the line: `done(replied, reply)` once it is over.
-    using Transact = std::function<void(const std::string& frame, const std::string& panelCommand,
-                                        std::function<void(bool replied, std::string_view reply)> done)>;
+    // One transaction queued on the line (LineQueue::submit).
+    using Transact = std::function<void(std::string frame, std::string panelCommand, LineQueue::Done done)>;
     using Publish = std::function<void(const PollSample&)>;
 
     Poller(std::unique_ptr<Timer> timer, const Clock& clock, std::function<std::int64_t()> unixMs,
@@ -54,13 +53,14 @@ public:
     bool polling() const { return step_ != kIdle; }
 
     // The reads of a poll, in order.
-    static constexpr std::array<std::string_view, 4> kReads{"CR0\r", "CR3\r", "CR6\r", "CR LAMPSTS\r"};
+    static constexpr std::array<const char*, 4> kReads{kPowerRead, kLampTimeRead, kTemperatureRead,
+                                                       kLampStatusRead};
 
 private:
     static constexpr std::size_t kIdle = kReads.size();
     void poll();
     void send();
-    void replied(bool ok, std::string_view reply);
+    void replied(const LineReply& reply);
     void finish(bool up);
 
     std::unique_ptr<Timer> timer_;

@@ -1,84 +1,119 @@
 #include "pjlink/projector_state.h"
 
+#include <array>
 #include <charconv>
+#include <string_view>
+#include <utility>
 
 namespace orva::pjlink {
 namespace {
 
-std::string_view trimmed(std::string_view s)
+template <typename T, std::size_t N>
+std::optional<T> byStatus(const LineReply& reply, const std::array<std::pair<std::string_view, T>, N>& rows)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\r' || s.front() == '\n'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n'))
-        s.remove_suffix(1);
-    return s;
+    if (reply.outcome != LineReply::Outcome::Reply)
+        return std::nullopt;
+    for (const auto& [text, value] : rows) {
+        if (reply.status == text)
+            return value;
+    }
+    return std::nullopt;
 }
+
+// The status texts of the link's decoding (link/decode.cpp), read back.
+constexpr std::array<std::pair<std::string_view, PowerState>, 7> kPower{{
+    {" Power ON", PowerState::On},
+    {" Stand by", PowerState::Standby},
+    {" Count down", PowerState::CountDown},
+    {" Cooling down", PowerState::CoolingDown},
+    {" Power abnormality", PowerState::PowerAbnormality},
+    {" Temperature abnormality", PowerState::TemperatureAbnormality},
+    {" Lamp Failure", PowerState::LampFailure},
+}};
+
+constexpr std::array<std::pair<std::string_view, LampState>, 3> kLamp{{
+    {" Lamp is ON", LampState::On},
+    {" Lamp is OFF", LampState::Off},
+    {" Lamp is failure", LampState::Failure},
+}};
+
+constexpr std::array<std::pair<std::string_view, int>, 5> kInput{{
+    {" Input 1", 1},
+    {" Input 2", 2},
+    {" Input 3", 3},
+    {" Wired", 4},
+    {" Wireless/Viewer", 5},
+}};
 
 } // namespace
 
-std::optional<PowerState> readPowerState(std::string_view reply)
+std::optional<PowerState> powerState(const LineReply& reply)
 {
-    const std::string_view r = trimmed(reply);
-    if (r == "00")
-        return PowerState::On;
-    if (r == "80")
-        return PowerState::Standby;
-    if (r == "40")
-        return PowerState::CountDown;
-    if (r == "20")
-        return PowerState::CoolingDown;
-    if (r == "10")
-        return PowerState::PowerAbnormality;
-    if (r == "21" || r == "81")
-        return PowerState::LampFailure;
-    if (r.size() == 2 && r[1] == '8')
-        return PowerState::TemperatureAbnormality;
-    return std::nullopt;
+    return byStatus(reply, kPower);
 }
 
-std::optional<long> readLampHours(std::string_view reply)
+std::optional<LampState> lampState(const LineReply& reply)
 {
-    const std::string_view r = trimmed(reply);
-    long hours = 0;
-    const auto [end, ec] = std::from_chars(r.data(), r.data() + r.size(), hours);
-    if (r.empty() || ec != std::errc{} || end != r.data() + r.size() || hours < 0)
+    return byStatus(reply, kLamp);
+}
+
+std::optional<int> inputNumber(const LineReply& reply)
+{
+    return byStatus(reply, kInput);
+}
+
+std::optional<long> lampHours(const LineReply& reply)
+{
+    if (reply.outcome != LineReply::Outcome::Reply)
         return std::nullopt;
+    const std::string& r = reply.reply;
+    if (r.size() < 6 || r[5] != '\r')
+        return std::nullopt;
+    long hours = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (r[i] < '0' || r[i] > '9')
+            return std::nullopt;
+        hours = hours * 10 + (r[i] - '0');
+    }
     return hours;
 }
 
-std::optional<LampState> readLampState(std::string_view reply)
+std::optional<Temperatures> temperatures(const LineReply& reply)
 {
-    const std::string_view r = trimmed(reply);
-    if (r == "000 1I")
-        return LampState::On;
-    if (r == "000 1O")
-        return LampState::Off;
-    if (r == "000 1X")
-        return LampState::Failure;
-    return std::nullopt;
-}
-
-std::optional<std::array<std::optional<double>, 3>> readTemperatures(std::string_view reply)
-{
-    std::array<std::optional<double>, 3> out;
-    std::string_view rest = trimmed(reply);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const std::size_t end = std::min(rest.find(' '), rest.size());
-        std::string_view field = rest.substr(0, end);
-        rest = trimmed(rest.substr(end));
+    if (reply.outcome != LineReply::Outcome::Reply)
+        return std::nullopt;
+    std::string_view rest = reply.reply;
+    if (const std::size_t cr = rest.find('\r'); cr != std::string_view::npos)
+        rest = rest.substr(0, cr);
+    Temperatures out;
+    for (std::optional<double>& value : out) {
+        rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+        std::string_view field = rest.substr(0, rest.find(' '));
+        rest.remove_prefix(field.size());
         if (field.empty())
             return std::nullopt;
         if (field.front() == '+')
             field.remove_prefix(1);
-        double value = 0;
-        const auto [stop, ec] = std::from_chars(field.data(), field.data() + field.size(), value,
-                                                std::chars_format::fixed);
-        if (ec == std::errc{} && stop == field.data() + field.size())
-            out[i] = value;
+        double number = 0;
+        const auto [end, ec] =
+            std::from_chars(field.data(), field.data() + field.size(), number, std::chars_format::fixed);
+        if (ec == std::errc{} && end == field.data() + field.size())
+            value = number;
     }
-    if (!rest.empty())
+    if (rest.find_first_not_of(' ') != std::string_view::npos)
         return std::nullopt;
     return out;
+}
+
+std::optional<bool> acknowledged(const LineReply& reply)
+{
+    if (reply.outcome != LineReply::Outcome::Reply || reply.reply.empty())
+        return std::nullopt;
+    if (reply.reply.front() == '\x06')
+        return true;
+    if (reply.reply.front() == '?')
+        return false;
+    return std::nullopt;
 }
 
 } // namespace orva::pjlink

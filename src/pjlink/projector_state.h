@@ -1,24 +1,40 @@
 #pragma once
 
+#include "pjlink/line_queue.h"
+
 #include <array>
 #include <optional>
-#include <string_view>
 
 namespace orva::pjlink {
 
-// The power table of the projector's "CR0" reply.
-enum class PowerState { On, Standby, CountDown, CoolingDown, PowerAbnormality, TemperatureAbnormality, LampFailure };
+// The projector's state as its read commands report it, from the replies the
+// line queue hands back. Nothing when the reply is missing or means nothing.
 
-// The lamp of the "CR LAMPSTS" reply.
+enum class PowerState { On, Standby, CountDown, CoolingDown, PowerAbnormality, TemperatureAbnormality, LampFailure };
 enum class LampState { On, Off, Failure };
 
-std::optional<PowerState> readPowerState(std::string_view reply);
-std::optional<long> readLampHours(std::string_view reply);
-std::optional<LampState> readLampState(std::string_view reply);
+// The frames of those reads, as the queue takes them (frame and decoding key).
+inline constexpr const char* kPowerRead = "CR0\r";
+inline constexpr const char* kInputRead = "CR1\r";
+inline constexpr const char* kLampTimeRead = "CR3\r";
+inline constexpr const char* kTemperatureRead = "CR6\r";
+inline constexpr const char* kLampStatusRead = "CR LAMPSTS\r";
 
-// The three fields of the "CR6" reply ("+25.5 +31.0 +40.2", intake, inside,
-// exhaust) in degrees Celsius; a field that is not a number is left empty.
-// Nothing at all when the reply does not hold three fields.
-std::optional<std::array<std::optional<double>, 3>> readTemperatures(std::string_view reply);
+// The reply to CR0, by the link's own decoding of it.
+std::optional<PowerState> powerState(const LineReply& reply);
+// The reply to CR3: five digits and CR.
+std::optional<long> lampHours(const LineReply& reply);
+// The reply to CR6: three fields ("+25.5 +31.0 +40.2": intake, inside,
+// exhaust), in degrees Celsius; a field that is not a number ("-----" for a
+// sensor that cannot tell) is left empty. Nothing when the reply does not
+// hold three fields.
+using Temperatures = std::array<std::optional<double>, 3>;
+std::optional<Temperatures> temperatures(const LineReply& reply);
+// The reply to CR LAMPSTS, by the link's own decoding of it.
+std::optional<LampState> lampState(const LineReply& reply);
+// The reply to CR1: the input number the projector reports (1 to 5).
+std::optional<int> inputNumber(const LineReply& reply);
+// A set command's reply: ACK (true), "?" (false), or anything else (nothing).
+std::optional<bool> acknowledged(const LineReply& reply);
 
 } // namespace orva::pjlink

@@ -1,0 +1,133 @@
+#include "pjlink/bridge.h"
+
+#include "pjlink/projector_state.h"
+#include "pjlink/protocol.h"
+
+#include <utility>
+
+namespace orva::pjlink {
+
+ProjectorBridge::ProjectorBridge(LineQueue& line, Identity identity)
+    : line_(line), identity_(std::move(identity)), self_(std::make_shared<ProjectorBridge*>(this))
+{
+}
+
+ProjectorBridge::~ProjectorBridge()
+{
+    *self_ = nullptr;
+}
+
+template <typename F>
+auto ProjectorBridge::guarded(F then)
+{
+    return [alive = std::weak_ptr<ProjectorBridge*>(self_), then = std::move(then)](const LineReply& reply) {
+        if (const auto self = alive.lock(); self && *self)
+            then(reply);
+    };
+}
+
+void ProjectorBridge::execute(const Command& command, Answer answer)
+{
+    const std::string& body = command.body;
+    const bool known = body == "POWR" || body == "INPT" || body == "AVMT" || body == "ERST" || body == "LAMP"
+        || body == "INST" || body == "NAME" || body == "INF1" || body == "INF2" || body == "INFO"
+        || body == "CLSS";
+    if (!known) {
+        answer(std::string(kUnknownCommand));
+        return;
+    }
+    if (command.query()) {
+        query(body, std::move(answer));
+        return;
+    }
+    if (const SetMapping* row = findSet(body, command.parameter)) {
+        set(*row, std::move(answer));
+        return;
+    }
+    answer(std::string(kBadParameter)); // a read-only command set, or a value it does not take
+}
+
+void ProjectorBridge::query(const std::string& body, Answer answer)
+{
+    if (body == "POWR") {
+        line_.submit(kPowerRead, kPowerRead, [answer](const LineReply& r) { answer(powerAnswer(r)); });
+    } else if (body == "INPT") {
+        line_.submit(kInputRead, kInputRead, [answer](const LineReply& r) { answer(inputAnswer(r)); });
+    } else if (body == "ERST") {
+        line_.submit(kPowerRead, kPowerRead, guarded([this, answer](const LineReply& cr0) {
+            if (!powerState(cr0)) {
+                answer(std::string(kProjectorFailure));
+                return;
+            }
+            line_.submit(kLampStatusRead, kLampStatusRead,
+                         [answer, cr0](const LineReply& lamp) { answer(errorStatusAnswer(cr0, lamp)); });
+        }));
+    } else if (body == "LAMP") {
+        line_.submit(kLampTimeRead, kLampTimeRead, guarded([this, answer](const LineReply& cr3) {
+            if (!lampHours(cr3)) {
+                answer(std::string(kProjectorFailure));
+                return;
+            }
+            line_.submit(kLampStatusRead, kLampStatusRead,
+                         [answer, cr3](const LineReply& lamp) { answer(lampAnswer(cr3, lamp)); });
+        }));
+    } else if (body == "AVMT") {
+        answer(avMuteAnswer(videoMuted_, audioMuted_));
+    } else if (body == "INST") {
+        answer(std::string(kInputList));
+    } else if (body == "NAME") {
+        answer(identity_.name);
+    } else if (body == "INF1") {
+        answer(identity_.manufacturer);
+    } else if (body == "INF2") {
+        answer(identity_.model);
+    } else if (body == "INFO") {
+        answer(identity_.other);
+    } else { // CLSS
+        answer("1");
+    }
+}
+
+void ProjectorBridge::set(const SetMapping& row, Answer answer)
+{
+    if (!row.needsPowerOn) {
+        sendFrames(row, 0, std::move(answer));
+        return;
+    }
+    line_.submit(kPowerRead, kPowerRead, guarded([this, &row, answer](const LineReply& cr0) {
+        const auto power = powerState(cr0);
+        if (!power)
+            answer(std::string(kProjectorFailure));
+        else if (*power != PowerState::On)
+            answer(std::string(kNotNow));
+        else
+            sendFrames(row, 0, answer);
+    }));
+}
+
+void ProjectorBridge::sendFrames(const SetMapping& row, std::size_t index, Answer answer)
+{
+    const std::string frame(row.frames[index]);
+    line_.submit(frame, "", guarded([this, &row, index, answer](const LineReply& reply) {
+        const std::string text = setAnswer(reply);
+        if (text != kOk) {
+            answer(text);
+            return;
+        }
+        if (index + 1 < row.frames.size() && !row.frames[index + 1].empty()) {
+            sendFrames(row, index + 1, answer);
+            return;
+        }
+        if (row.body == "AVMT") {
+            const char which = row.parameter[0];
+            const bool on = row.parameter[1] == '1';
+            if (which == '1' || which == '3')
+                videoMuted_ = on;
+            if (which == '2' || which == '3')
+                audioMuted_ = on;
+        }
+        answer(text);
+    }));
+}
+
+} // namespace orva::pjlink

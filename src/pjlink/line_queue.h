@@ -1,0 +1,109 @@
+#pragma once
+
+#include "link/exchange.h"
+#include "link/reopen.h"
+#include "link/serial_port.h"
+#include "link/timer.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace orva::pjlink {
+
+// How one transaction on the projector's line ended.
+struct LineReply {
+    enum class Outcome {
+        Reply,   // something came back; `reply` holds it as it came
+        Timeout, // nothing within the reply time-out
+        Error,   // not sent: the line is down, was lost, or refused the frame
+    };
+    Outcome outcome = Outcome::Error;
+    std::string reply;  // the characters received
+    std::string status; // the link's status text for a read ("" when it decoded nothing)
+};
+
+// The line of one projector, shared by every client of it: transactions go
+// out one at a time, in the order they were submitted, each through an
+// Exchange on the one port (the window's link: hyouji, time-outs, decoding),
+// so a reply always belongs to the frame it follows.
+//
+// The queue opens the line at start() and keeps it: a line that is lost is
+// brought back by Reopen; until then every transaction ends in Error at once.
+// While no transaction runs the queue listens to the port itself, so a loss
+// is seen at any time and stray characters are dropped before the next send.
+//
+// Completions never run inside submit(): they come from the queue's own
+// timer (one millisecond) or from the port's events.
+class LineQueue : private SerialListener {
+public:
+    using Done = std::function<void(const LineReply&)>;
+    // Sees every transaction that ended, before its submitter does.
+    using Observer = std::function<void(const std::string& frame, const LineReply&)>;
+
+    enum class LineEvent {
+        Opened,     // the first open succeeded
+        OpenFailed, // the first open failed (the reopen keeps trying); text: why
+        Lost,       // an open line went away; text: why
+        Reopened,   // the reopen brought it back
+    };
+    using EventHandler = std::function<void(LineEvent, const std::string& text)>;
+
+    static constexpr int kDefaultReplyTimeoutMs = 1000;
+
+    LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs = kDefaultReplyTimeoutMs);
+    ~LineQueue() override;
+    LineQueue(const LineQueue&) = delete;
+    LineQueue& operator=(const LineQueue&) = delete;
+
+    // Opens the line (the port's target and settings are set already).
+    void start();
+
+    // Queues one transaction: `frame` is written as it is (it ends in CR);
+    // `panelCommand` keys the link's reply decoding ("" for none).
+    void submit(std::string frame, std::string panelCommand, Done done);
+
+    void setObserver(Observer observer) { observer_ = std::move(observer); }
+    void setEventHandler(EventHandler handler) { events_ = std::move(handler); }
+
+    bool lineUp() const { return up_; }
+    bool busy() const { return exchange_ != nullptr; }
+    std::size_t waiting() const { return pending_.size(); }
+
+private:
+    struct Job {
+        std::string frame;
+        std::string panelCommand;
+        Done done;
+    };
+
+    void onComm(int event) override;
+    void onPortLost(const std::string& why) override;
+    void onOpenFinished(bool opened) override;
+
+    void kick();
+    void next();
+    void exchangeFinished();
+    void complete(Job job, const LineReply& reply);
+    void lineLost(const std::string& why);
+    void listen();
+
+    SerialPort& port_;
+    std::unique_ptr<Timer> replyTimer_;
+    std::unique_ptr<Timer> reopenTimer_;
+    std::unique_ptr<Timer> kickTimer_;
+    Reopen reopen_;
+    int replyTimeoutMs_;
+    std::deque<Job> pending_;
+    std::unique_ptr<Exchange> exchange_;
+    std::unique_ptr<Exchange> spent_; // finished; goes before the next one starts
+    Job current_;
+    bool up_ = false;
+    bool starting_ = false;
+    Observer observer_;
+    EventHandler events_;
+};
+
+} // namespace orva::pjlink

@@ -1,0 +1,113 @@
+#include "pjlink/mapping.h"
+
+#include "pjlink/projector_state.h"
+#include "pjlink/protocol.h"
+
+namespace orva::pjlink {
+namespace {
+
+constexpr SetMapping kSets[] = {
+    {"POWR", "1", {"C00\r", ""}, false},
+    {"POWR", "0", {"C01\r", ""}, false},
+    {"INPT", "11", {"C05\r", ""}, true},
+    {"INPT", "12", {"C06\r", ""}, true},
+    {"INPT", "21", {"C07\r", ""}, true},
+    {"AVMT", "11", {"C0D\r", ""}, true},
+    {"AVMT", "10", {"C0E\r", ""}, true},
+    {"AVMT", "21", {"C0B\r", ""}, true},
+    {"AVMT", "20", {"C0C\r", ""}, true},
+    {"AVMT", "31", {"C0D\r", "C0B\r"}, true},
+    {"AVMT", "30", {"C0E\r", "C0C\r"}, true},
+};
+
+} // namespace
+
+std::span<const SetMapping> setMappings()
+{
+    return kSets;
+}
+
+const SetMapping* findSet(std::string_view body, std::string_view parameter)
+{
+    for (const SetMapping& row : kSets) {
+        if (row.body == body && row.parameter == parameter)
+            return &row;
+    }
+    return nullptr;
+}
+
+std::string powerAnswer(const LineReply& cr0)
+{
+    const auto state = powerState(cr0);
+    if (!state)
+        return std::string(kProjectorFailure);
+    switch (*state) {
+    case PowerState::On: return "1";
+    case PowerState::Standby: return "0";
+    case PowerState::CoolingDown: return "2";
+    case PowerState::CountDown: return "3";
+    case PowerState::PowerAbnormality:
+    case PowerState::TemperatureAbnormality:
+    case PowerState::LampFailure: break;
+    }
+    return std::string(kProjectorFailure);
+}
+
+std::string inputAnswer(const LineReply& cr1)
+{
+    switch (inputNumber(cr1).value_or(0)) {
+    case 1: return "11";
+    case 2: return "12";
+    case 3: return "21";
+    case 4: return "51"; // wired network
+    case 5: return "52"; // wireless, viewer
+    default: break;
+    }
+    return std::string(kProjectorFailure);
+}
+
+std::string errorStatusAnswer(const LineReply& cr0, const LineReply& lampStatus)
+{
+    const auto power = powerState(cr0);
+    if (!power)
+        return std::string(kProjectorFailure);
+    // Fan, lamp, temperature, cover, filter, other.
+    std::string status = "000000";
+    if (*power == PowerState::LampFailure || lampState(lampStatus) == LampState::Failure)
+        status[1] = '2';
+    if (*power == PowerState::TemperatureAbnormality)
+        status[2] = '2';
+    if (*power == PowerState::PowerAbnormality)
+        status[5] = '2';
+    return status;
+}
+
+std::string lampAnswer(const LineReply& cr3, const LineReply& lampStatus)
+{
+    const auto hours = lampHours(cr3);
+    const auto lamp = lampState(lampStatus);
+    if (!hours || !lamp)
+        return std::string(kProjectorFailure);
+    return std::to_string(*hours) + (*lamp == LampState::On ? " 1" : " 0");
+}
+
+std::string setAnswer(const LineReply& reply)
+{
+    const auto ack = acknowledged(reply);
+    if (!ack)
+        return std::string(kProjectorFailure);
+    return std::string(*ack ? kOk : kNotNow);
+}
+
+std::string avMuteAnswer(bool video, bool audio)
+{
+    if (video && audio)
+        return "31";
+    if (video)
+        return "11";
+    if (audio)
+        return "21";
+    return "30";
+}
+
+} // namespace orva::pjlink

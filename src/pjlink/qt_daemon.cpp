@@ -1,0 +1,218 @@
+#include "pjlink/qt_daemon.h"
+
+#include "pjlink/config.h"
+#include "pjlink/qt_projector_server.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSettings>
+#include <QSocketNotifier>
+
+#include <systemd/sd-daemon.h>
+
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <variant>
+
+namespace orva::pjlink {
+namespace {
+
+constexpr int kExitUsage = 64;  // EX_USAGE
+constexpr int kExitConfig = 78; // EX_CONFIG
+constexpr const char* kDefaultConfig = "/etc/orva/pjlinkd.conf";
+
+const char kUsage[] = R"(usage: orva-pjlinkd [--config FILE] [--check]
+
+Serves PJLink (class 1, TCP) for each projector of FILE (default
+/etc/orva/pjlinkd.conf), on the projector's serial line. SIGHUP reads
+FILE again; SIGTERM ends it.
+
+  --config FILE  the configuration file
+  --check        read FILE and exit: 0 when it configures a projector,
+                 1 when it configures none, 78 when it is wrong
+  --help         this text
+  --version      the version
+)";
+
+void logLine(const std::string& line)
+{
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+// The projectors of the file, or what is wrong with it.
+std::variant<std::vector<ProjectorConfig>, std::string> load(const QString& fileName)
+{
+    const std::string name = fileName.toStdString();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return name + ": " + file.errorString().toStdString();
+    ScannedIni ini = scanIni(file.readAll().toStdString());
+    QSettings settings(fileName, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        return name + ": not a readable INI file";
+    // The store's reading of each value (quotes, escapes, comments).
+    for (ConfigEntry& e : ini.entries) {
+        if (e.section.empty())
+            continue;
+        const QVariant v = settings.value(QString::fromStdString(e.section + "/" + e.key));
+        if (v.isValid())
+            e.value = (v.typeId() == QMetaType::QStringList ? v.toStringList().join(QStringLiteral(", "))
+                                                            : v.toString())
+                          .toStdString();
+    }
+    return readConfig(name, ini);
+}
+
+// SIGTERM, SIGINT and SIGHUP, as bytes on a socket the event loop watches.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int number)
+{
+    const char byte = static_cast<char>(number);
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
+}
+
+class Daemon {
+public:
+    explicit Daemon(QString fileName) : fileName_(std::move(fileName)) {}
+
+    // Serves `projectors` in place of what is served now; a projector whose
+    // section did not change keeps its server, line and clients.
+    bool apply(const std::vector<ProjectorConfig>& projectors)
+    {
+        std::map<std::string, std::unique_ptr<QtProjectorServer>> kept;
+        for (const ProjectorConfig& p : projectors) {
+            auto it = servers_.find(p.section);
+            if (it != servers_.end() && it->second->config() == p)
+                kept[p.section] = std::move(it->second);
+        }
+        // The others go first, so their addresses and lines are free.
+        for (auto& [section, server] : servers_) {
+            if (server)
+                logLine(section + ": stopped");
+        }
+        servers_.clear();
+        servers_ = std::move(kept);
+        bool ok = true;
+        for (const ProjectorConfig& p : projectors) {
+            if (servers_.count(p.section))
+                continue;
+            auto server = std::make_unique<QtProjectorServer>(p, budget_, hooks_, logLine);
+            std::string error;
+            if (!server->start(error)) {
+                logLine(error);
+                ok = false;
+                continue;
+            }
+            logLine(p.section + ": serving PJLink on " + p.listenText() + " for " + p.target.text());
+            servers_[p.section] = std::move(server);
+        }
+        return ok;
+    }
+
+    void reload()
+    {
+        ::sd_notify(0, "RELOADING=1");
+        auto loaded = load(fileName_);
+        if (const auto* error = std::get_if<std::string>(&loaded)) {
+            logLine(*error + " (configuration not reloaded)");
+        } else {
+            logLine("reloading " + fileName_.toStdString());
+            apply(std::get<std::vector<ProjectorConfig>>(loaded));
+        }
+        ::sd_notify(0, "READY=1");
+    }
+
+    void stop() { servers_.clear(); }
+
+private:
+    QString fileName_;
+    ConnectionBudget budget_;
+    ServerHooks hooks_;
+    std::map<std::string, std::unique_ptr<QtProjectorServer>> servers_;
+};
+
+} // namespace
+
+int runDaemon(const QStringList& arguments)
+{
+    QString fileName = QString::fromLatin1(kDefaultConfig);
+    bool check = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--help")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == QLatin1String("--version")) {
+            std::printf("orva-pjlinkd %s\n", qPrintable(QCoreApplication::applicationVersion()));
+            return 0;
+        }
+        if (a == QLatin1String("--check")) {
+            check = true;
+        } else if (a == QLatin1String("--config") && i + 1 < arguments.size()) {
+            fileName = arguments[++i];
+        } else if (a.startsWith(QLatin1String("--config="))) {
+            fileName = a.mid(9);
+        } else {
+            std::fprintf(stderr, "orva-pjlinkd: unknown argument %s\n%s", qPrintable(a), kUsage);
+            return kExitUsage;
+        }
+    }
+
+    auto loaded = load(fileName);
+    if (const auto* error = std::get_if<std::string>(&loaded)) {
+        logLine(*error);
+        return kExitConfig;
+    }
+    const auto& projectors = std::get<std::vector<ProjectorConfig>>(loaded);
+    if (check)
+        return projectors.empty() ? 1 : 0;
+    if (projectors.empty()) {
+        logLine(fileName.toStdString() + ": no projector configured (add a section for each)");
+        return kExitConfig;
+    }
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+        logLine("cannot watch signals");
+        return 71; // EX_OSERR
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    action.sa_flags = SA_RESTART;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    Daemon daemon(fileName);
+    if (!daemon.apply(projectors))
+        return kExitConfig; // an address that cannot be taken is the file's to mend
+
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&daemon] {
+        char byte = 0;
+        if (::read(signalPipe[0], &byte, 1) != 1)
+            return;
+        if (byte == SIGHUP) {
+            daemon.reload();
+            return;
+        }
+        ::sd_notify(0, "STOPPING=1");
+        logLine("stopping");
+        QCoreApplication::quit();
+    });
+
+    ::sd_notify(0, "READY=1");
+    const int status = QCoreApplication::exec();
+    daemon.stop();
+    return status;
+}
+
+} // namespace orva::pjlink

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "pjlink/bridge.h"
+#include "pjlink/config.h"
+#include "pjlink/line_queue.h"
+#include "pjlink/server_hooks.h"
+
+#include <QObject>
+#include <QTcpServer>
+
+#include <functional>
+#include <memory>
+
+namespace orva {
+class QtSerialPort;
+class QtTimerSource;
+}
+
+namespace orva::pjlink {
+
+// One projector on the network: its listening socket, its line (a serial
+// control of its own, kept open), its queue and its bridge. Clients are
+// children of the server and go with it.
+class QtProjectorServer : public QObject {
+    Q_OBJECT
+public:
+    using Log = std::function<void(const std::string& line)>;
+
+    QtProjectorServer(ProjectorConfig config, ConnectionBudget& budget, ServerHooks hooks, Log log,
+                      QObject* parent = nullptr);
+    ~QtProjectorServer() override;
+
+    // Listens and opens the line; false with `error` when the address
+    // cannot be taken.
+    bool start(std::string& error);
+
+    const ProjectorConfig& config() const { return config_; }
+    LineQueue& line() { return *queue_; }
+    quint16 listeningPort() const { return server_.serverPort(); }
+
+private:
+    void accept();
+
+    ProjectorConfig config_;
+    ConnectionBudget& budget_;
+    ServerHooks hooks_;
+    Log log_;
+    QTcpServer server_;
+    std::unique_ptr<QtTimerSource> timers_;
+    std::unique_ptr<QtSerialPort> port_;
+    std::unique_ptr<LineQueue> queue_;
+    std::unique_ptr<ProjectorBridge> bridge_;
+};
+
+// MD5 of `text` in lower-case hex; 8 random hex digits.
+std::string md5Hex(const std::string& text);
+std::string randomHex8();
+
+} // namespace orva::pjlink

@@ -1,0 +1,262 @@
+#!/usr/bin/python3
+"""orva-pjlinkd end to end, seen by a PJLink client of its own (this file,
+standard library only): in front of orva-projector-sim directly (with a
+password) and through ser2net's RFC 2217 port (without), many clients at
+once, a lost line, SIGHUP, SIGTERM, and refused configuration files.
+
+    tests/pjlink/pjlink_e2e.py path/to/orva-pjlinkd path/to/orva-projector-sim
+
+Exit status 0 when all checks pass (CTest runs it as pjlink.e2e)."""
+import atexit, hashlib, os, re, shutil, signal, socket, subprocess, sys, tempfile, threading, time
+
+if len(sys.argv) != 3:
+    sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim")
+DAEMON, SIM = sys.argv[1], sys.argv[2]
+failures = 0
+work = tempfile.mkdtemp(prefix="orva-pjlink-e2e-")
+running = []
+
+
+def check(ok, what, detail=""):
+    global failures
+    print(("ok   " if ok else "FAIL ") + what + ("" if ok else f"  ({detail})"), flush=True)
+    failures += not ok
+
+
+@atexit.register
+def clean_up():
+    for p in running:
+        if p.poll() is None:
+            p.kill()
+            p.wait()
+    shutil.rmtree(work, ignore_errors=True)
+
+
+def wait_for(condition, seconds=20.0):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if condition():
+            return True
+        time.sleep(0.05)
+    return condition()
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def start(args, **kw):
+    p = subprocess.Popen(args, **kw)
+    running.append(p)
+    return p
+
+
+def simulator(link):
+    return start([SIM, "--quiet", "--link", link, "--count-down", "300", "--cool-down", "300"],
+                 stdout=subprocess.DEVNULL)
+
+
+class Client:
+    """A PJLink class 1 client: lines end in CR; the first command carries
+    the MD5 of the greeting's random number and the password."""
+
+    def __init__(self, port, password=None):
+        self.s = socket.create_connection(("127.0.0.1", port), timeout=20)
+        self.buf = b""
+        self.greeting = self.line()
+        self.prefix = ""
+        if password is not None and self.greeting.startswith("PJLINK 1 "):
+            self.prefix = hashlib.md5((self.greeting[9:] + password).encode()).hexdigest()
+
+    def line(self):
+        while b"\r" not in self.buf:
+            piece = self.s.recv(512)
+            if not piece:
+                return None  # closed
+            self.buf += piece
+        text, _, self.buf = self.buf.partition(b"\r")
+        return text.decode("latin-1")
+
+    def ask(self, command):
+        self.s.sendall((self.prefix + command + "\r").encode("latin-1"))
+        self.prefix = ""
+        return self.line()
+
+    def value(self, command):
+        """The answer after the '=', checking it names the command asked."""
+        answer = self.ask(command)
+        head = command[:6] + "="
+        if answer is None or not answer.startswith(head):
+            return f"<{answer!r} to {command!r}>"
+        return answer[len(head):]
+
+    def close(self):
+        self.s.close()
+
+
+def accepts(port):
+    try:
+        socket.create_connection(("127.0.0.1", port), timeout=1).close()
+        return True
+    except OSError:
+        return False
+
+
+# ---------------------------------------------------------------- the lines
+direct_link = os.path.join(work, "direct")
+served_link = os.path.join(work, "served")
+sim_direct = simulator(direct_link)
+sim_served = simulator(served_link)
+check(wait_for(lambda: os.path.exists(direct_link) and os.path.exists(served_link)), "simulators started")
+
+ser2net = shutil.which("ser2net", path="/usr/sbin:/usr/bin:/sbin:/bin")
+ser_port = free_port()
+with open(os.path.join(work, "ser2net.yaml"), "w") as f:
+    f.write(f"connection: &projector\n  accepter: telnet(rfc2217),tcp,127.0.0.1,{ser_port}\n"
+            f"  connector: serialdev,{os.path.realpath(served_link)},19200n81,local\n")
+check(ser2net is not None, "ser2net is installed")
+ser = start([ser2net, "-n", "-u", "-c", os.path.join(work, "ser2net.yaml"), "-P", os.path.join(work, "s.pid")],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+check(wait_for(lambda: accepts(ser_port)), "ser2net listens")
+
+# ---------------------------------------------------------------- the daemon
+p_direct, p_served = free_port(), free_port()
+conf = os.path.join(work, "pjlinkd.conf")
+
+
+def write_conf(served_name):
+    with open(conf, "w") as f:
+        f.write(f"""; two projectors
+[direct]
+target={direct_link}   ; the pty itself
+listen=127.0.0.1:{p_direct}
+password=secret
+name=Hall A
+model=QLN50
+
+[served]
+target=rfc2217://127.0.0.1:{ser_port}
+baud=19200
+listen=127.0.0.1:{p_served}
+name={served_name}
+
+[metrics]
+listen=127.0.0.1:{free_port()}
+""")
+
+
+write_conf("Hall B")
+log_path = os.path.join(work, "daemon.log")
+log = open(log_path, "w")
+daemon = start([DAEMON, "--config", conf], stderr=log)
+check(wait_for(lambda: accepts(p_direct) and accepts(p_served)), "the bridge listens for both projectors")
+
+
+def journal():
+    with open(log_path) as f:
+        return f.read()
+
+
+# ------------------------------------------------------- with the password
+wrong = Client(p_direct, "not the password")
+check(re.fullmatch(r"PJLINK 1 [0-9a-f]{8}", wrong.greeting or "") is not None, "greeting asks for authentication",
+      wrong.greeting)
+check(wrong.ask("%1POWR ?") == "PJLINK ERRA" and wrong.line() is None, "a wrong digest: ERRA and closed")
+bare = Client(p_direct)
+check(bare.ask("%1POWR ?") == "PJLINK ERRA", "no digest at all: ERRA")
+check(wait_for(lambda: journal().count("authentication failed") == 2, 5), "each failure has a journal line")
+
+a = Client(p_direct, "secret")
+check(a.value("%1POWR ?") == "0", "POWR ? in stand-by")
+check(a.value("%1INPT 11") == "ERR3", "an input in stand-by: ERR3")
+check(a.value("%1POWR 1") == "OK", "POWR 1")
+check(wait_for(lambda: a.value("%1POWR ?") == "1", 10), "warms up and is on")
+for command, pattern in [("%1INPT 21", "OK"), ("%1INPT ?", "21"), ("%1INST ?", "11 12 21"),
+                         ("%1LAMP ?", r"\d+ 1"), ("%1ERST ?", "000000"), ("%1AVMT 31", "OK"),
+                         ("%1AVMT ?", "31"), ("%1NAME ?", "Hall A"), ("%1INF1 ?", "ORVA"),
+                         ("%1INF2 ?", "QLN50"), ("%1CLSS ?", "1"), ("%1SVER ?", "ERR1"),
+                         ("%1POWR 5", "ERR2"), ("%1NAME " + "x" * 200, "ERR2"), ("%1POWR ?", "1")]:
+    got = a.value(command)
+    check(re.fullmatch(pattern, got) is not None, f"{command[:20]} -> {pattern}", got)
+
+# --------------------------------------------- without, through ser2net
+b = Client(p_served)
+check(b.greeting == "PJLINK 0", "no password: PJLINK 0", b.greeting)
+check(b.value("%1POWR ?") == "0" and b.value("%1INPT ?") == "11", "read through RFC 2217")
+check(b.value("%1POWR 1") == "OK" and wait_for(lambda: b.value("%1POWR ?") == "1", 10), "powered on through RFC 2217")
+
+# ------------------------------------------------- many clients at once
+def poller(port, password, rounds, bad):
+    try:
+        c = Client(port, password)
+        for i in range(rounds):
+            for command, pattern in (("%1POWR ?", r"1"), ("%1LAMP ?", r"\d+ 1"), ("%1INPT ?", r"\d\d")):
+                got = c.value(command)
+                if re.fullmatch(pattern, got) is None:
+                    bad.append(f"{command}: {got}")
+        c.close()
+    except OSError as e:
+        bad.append(str(e))
+
+
+bad = []
+threads = [threading.Thread(target=poller, args=(p_direct if i % 2 else p_served, "secret" if i % 2 else None, 3, bad))
+           for i in range(64)]
+for t in threads:
+    t.start()
+for t in threads:
+    t.join(120)
+check(not bad and not any(t.is_alive() for t in threads), "64 clients at once: every answer is its own", bad[:3])
+
+# ----------------------------------------------------------- a lost line
+sim_direct.terminate()
+sim_direct.wait(10)
+check(wait_for(lambda: "direct: line" in journal() and "lost" in journal(), 10), "the lost line is in the journal")
+started = time.monotonic()
+check(a.value("%1POWR ?") == "ERR4" and time.monotonic() - started < 10, "meanwhile: ERR4, at once")
+sim_direct = simulator(direct_link)
+check(wait_for(lambda: "direct: line" in journal() and "reopened" in journal(), 30), "the line is reopened")
+check(wait_for(lambda: a.value("%1POWR ?") == "0", 10), "and answers again (a new projector: stand-by)")
+
+# --------------------------------------------------------------- SIGHUP
+write_conf("Hall B, renamed")
+daemon.send_signal(signal.SIGHUP)
+check(wait_for(lambda: Client(p_served).value("%1NAME ?") == "Hall B, renamed", 10), "SIGHUP reads the file again")
+check(a.value("%1NAME ?") == "Hall A", "an unchanged projector keeps its clients")
+b.close()
+a.close()
+
+# --------------------------------------------------------------- SIGTERM
+daemon.send_signal(signal.SIGTERM)
+try:
+    status = daemon.wait(10)
+except subprocess.TimeoutExpired:
+    status = None
+check(status == 0, "SIGTERM ends it cleanly", status)
+freed = True
+for port in (p_direct, p_served):
+    with socket.socket() as s:
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)  # as a restarted server binds
+        try:
+            s.bind(("127.0.0.1", port))
+            s.listen()
+        except OSError:
+            freed = False
+check(freed, "its ports are free again")
+
+# ------------------------------------------------------ refused files
+for text, reason in [("[a]\ntarget=/dev/x\nbaud=1200\n", ":3: [a] baud"),
+                     (f"[a]\ntarget=/dev/x\n[b]\ntarget=/dev/y\n", ":3: [b] listen"),
+                     ("; only comments\n", "no projector")]:
+    with open(conf, "w") as f:
+        f.write(text)
+    r = subprocess.run([DAEMON, "--config", conf], capture_output=True, text=True, timeout=20)
+    check(r.returncode == 78 and reason in r.stderr, f"refused with exit 78: {reason}", (r.returncode, r.stderr))
+
+# ------------------------------------------------------- no GUI library
+ldd = subprocess.run(["ldd", DAEMON], capture_output=True, text=True).stdout
+check("libQt6Gui" not in ldd and "libQt6Widgets" not in ldd, "loads no GUI library")
+
+sys.exit(1 if failures else 0)
