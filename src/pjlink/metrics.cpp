@@ -221,6 +221,7 @@ std::string Metrics::text() const
 
 bool Metrics::serve(const std::string& address, std::string& why)
 {
+    stopServing();
     try {
         auto exposer = std::make_unique<prometheus::Exposer>(address, 2);
         exposer->RegisterCollectable(families_->registry);
@@ -230,6 +231,11 @@ bool Metrics::serve(const std::string& address, std::string& why)
         why = "cannot listen on " + address + ": " + e.what();
         return false;
     }
+}
+
+void Metrics::stopServing()
+{
+    families_->exposer.reset();
 }
 
 int Metrics::port() const

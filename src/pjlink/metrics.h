@@ -41,7 +41,9 @@ public:
     // Serves GET /metrics on `address` (HOST:PORT, an IPv6 host in brackets;
     // port 0 takes a free one). False, and why, when it cannot listen.
     bool serve(const std::string& address, std::string& why);
-    // The port served, 0 before `serve`.
+    // No endpoint any more (the port is released).
+    void stopServing();
+    // The port served, 0 when none.
     int port() const;
 
 private:

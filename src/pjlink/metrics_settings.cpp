@@ -52,4 +52,33 @@ std::optional<int> metricsPollSeconds(std::string_view value, std::string& why)
     return n;
 }
 
+std::variant<MetricsSettings, std::string> readMetricsSettings(const std::string& fileName, const ScannedIni& ini)
+{
+    MetricsSettings settings;
+    for (const ConfigEntry& e : ini.entries) {
+        if (e.section != kMetricsSection)
+            continue;
+        std::string why;
+        if (e.key == "listen") {
+            if (e.value.empty()) {
+                settings.listen.clear(); // as if absent: no endpoint
+                continue;
+            }
+            if (auto address = metricsListenAddress(e.value, why)) {
+                settings.listen = *address;
+                continue;
+            }
+        } else if (e.key == "poll") {
+            if (auto seconds = metricsPollSeconds(e.value, why)) {
+                settings.pollSeconds = *seconds;
+                continue;
+            }
+        } else {
+            why = "not a key of [metrics] (listen, poll)";
+        }
+        return fileName + ":" + std::to_string(e.line) + ": [metrics] " + e.key + ": " + why;
+    }
+    return settings;
+}
+
 } // namespace orva::pjlink

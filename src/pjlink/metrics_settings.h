@@ -1,8 +1,11 @@
 #pragma once
 
+#include "pjlink/config.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace orva::pjlink {
 
@@ -14,6 +17,7 @@ inline constexpr int kDefaultMetricsPort = 10025;
 struct MetricsSettings {
     std::string listen;   // where the endpoint listens, "ADDRESS:PORT"; empty: no endpoint
     int pollSeconds = 30; // between two polls of each projector
+    friend bool operator==(const MetricsSettings&, const MetricsSettings&) = default;
 };
 
 // The endpoint's address from a `listen` entry: an IPv4 address, with
@@ -24,5 +28,9 @@ std::optional<std::string> metricsListenAddress(std::string_view value, std::str
 
 // A `poll` entry: whole seconds, 1 to one day.
 std::optional<int> metricsPollSeconds(std::string_view value, std::string& why);
+
+// The `[metrics]` section of the file (defaults when there is none), or the
+// first thing wrong with it as "FILE:LINE: [metrics] key: why".
+std::variant<MetricsSettings, std::string> readMetricsSettings(const std::string& fileName, const ScannedIni& ini);
 
 } // namespace orva::pjlink

@@ -6,10 +6,11 @@
 The bridge serves one simulated projector and its metrics on 127.0.0.1; a
 throw-away Prometheus (Debian's, scraping every second) must show the
 simulator's lamp hours and temperatures, and `orva_up` falling to 0 once the
-simulator hangs up; `promtool check metrics` must accept the exposition.
+simulator hangs up; `promtool check metrics` must accept the exposition;
+SIGHUP moves the endpoint; a bad [metrics] entry is refused at start.
 Standard library only; exit status 0 when all checks pass (CTest:
 pjlink.metrics_e2e)."""
-import atexit, json, os, shutil, socket, subprocess, sys, tempfile, time, urllib.parse, urllib.request
+import atexit, json, os, shutil, signal, socket, subprocess, sys, tempfile, time, urllib.parse, urllib.request
 
 if len(sys.argv) != 3 or not all(os.access(p, os.X_OK) for p in sys.argv[1:]):
     sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim")
@@ -89,11 +90,11 @@ sim = subprocess.Popen([SIM, "--quiet", "--link", link, "--lamp-hours", str(LAMP
 running.append(sim)
 if not sim.stdout.readline().startswith("/dev/"):
     fail("the simulator prints its device")
-metrics_port = free_port()
+metrics_port, pjlink_port = free_port(), free_port()
 config = os.path.join(work, "pjlinkd.conf")
 with open(config, "w") as f:
     f.write(f"[metrics]\nlisten=127.0.0.1:{metrics_port}\npoll=1\n\n"
-            f"[hall-a]\ntarget={link}\nlisten=127.0.0.1:{free_port()}\n")
+            f"[hall-a]\ntarget={link}\nlisten=127.0.0.1:{pjlink_port}\n")
 bridge = start([BRIDGE, "--config", config], "bridge.log")
 exposition = wait_for("the bridge's /metrics answers with a reading",
                       lambda: (t := get(f"http://127.0.0.1:{metrics_port}/metrics")) and "orva_lamp_hours{" in t and t)
@@ -139,5 +140,28 @@ wait_for("orva_up falls to 0 in Prometheus", lambda: list(query('orva_up{project
 if list(query('orva_lamp_hours{projector="hall-a"}').values()) != [LAMP_HOURS]:
     fail("the lamp hours stay as last read")
 print("ok   orva_up falls to 0 after the hang-up; the readings stay")
+
+# SIGHUP: the endpoint moves to the address the file names now, the series stay.
+new_port = free_port()
+with open(config, "w") as f:
+    f.write(f"[metrics]\nlisten=127.0.0.1:{new_port}\npoll=1\n\n"
+            f"[hall-a]\ntarget={link}\nlisten=127.0.0.1:{pjlink_port}\n")
+bridge.send_signal(signal.SIGHUP)
+wait_for("the endpoint moves on SIGHUP",
+         lambda: 'orva_up{projector="hall-a"} 0' in get(f"http://127.0.0.1:{new_port}/metrics"))
+try:
+    get(f"http://127.0.0.1:{metrics_port}/metrics")
+    fail("the old address is let go")
+except OSError:
+    pass
+print("ok   SIGHUP moves the endpoint")
+
+# A bad [metrics] entry is refused at start with its file, line and reason.
+with open(config, "w") as f:
+    f.write(f"[hall-a]\ntarget={link}\n[metrics]\npoll=0\n")
+refused = subprocess.run([BRIDGE, "--config", config], capture_output=True, text=True, timeout=30)
+if refused.returncode != 78 or f"{config}:4: [metrics] poll:" not in refused.stderr:
+    fail(f"poll=0 refused with 78: {refused.returncode} {refused.stderr}")
+print("ok   a bad [metrics] entry is refused (78)")
 if bridge.poll() is not None:
     fail("the bridge is still running")

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <variant>
+
 namespace orva::pjlink {
 namespace {
 
@@ -127,6 +129,15 @@ TEST(MetricsSettings, ListenAndPollEntries)
     for (const char* bad : {"0", "-5", "1.5", "30s", "", "86401"})
         EXPECT_FALSE(metricsPollSeconds(bad, why)) << bad;
     EXPECT_NE(why.find("86401"), std::string::npos);
+
+    const auto section = [](const std::string& text) { return readMetricsSettings("f", scanIni(text)); };
+    EXPECT_EQ(std::get<MetricsSettings>(section("[hall]\ntarget=/dev/x\n")), MetricsSettings{});
+    EXPECT_EQ(std::get<MetricsSettings>(section("[metrics]\nlisten=127.0.0.1\npoll=5\n[hall]\npoll=7\n")),
+              (MetricsSettings{"127.0.0.1:10025", 5}));
+    EXPECT_EQ(std::get<std::string>(section("[hall]\ntarget=/dev/x\n[metrics]\nport=1\n")),
+              "f:4: [metrics] port: not a key of [metrics] (listen, poll)");
+    EXPECT_EQ(std::get<std::string>(section("[metrics]\nlisten=localhost\n")),
+              "f:2: [metrics] listen: not an IPv4 address: \"localhost\"");
 }
 
 } // namespace
