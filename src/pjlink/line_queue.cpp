@@ -4,7 +4,7 @@
 
 namespace orva::pjlink {
 
-LineQueue::LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs)
+LineQueue::LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs, int turnMs)
     : port_(port),
       replyTimer_(timers.makeTimer("reply")),
       reopenTimer_(timers.makeTimer("reopen")),
@@ -12,7 +12,7 @@ LineQueue::LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs)
       reopen_(port_, *reopenTimer_),
       replyTimeoutMs_(replyTimeoutMs)
 {
-    kickTimer_->setInterval(1);
+    kickTimer_->setInterval(turnMs);
     kickTimer_->setHandler([this] { next(); });
     listen();
 }

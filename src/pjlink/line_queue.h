@@ -36,7 +36,7 @@ struct LineReply {
 // is seen at any time and stray characters are dropped before the next send.
 //
 // Completions never run inside submit(): they come from the queue's own
-// timer (one millisecond) or from the port's events.
+// turn timer or from the port's events.
 class LineQueue : private SerialListener {
 public:
     using Done = std::function<void(const LineReply&)>;
@@ -53,7 +53,10 @@ public:
 
     static constexpr int kDefaultReplyTimeoutMs = 1000;
 
-    LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs = kDefaultReplyTimeoutMs);
+    // `turnMs`: how long after a submit or a finished transaction the queue
+    // takes its next turn (0: at the next pass of the event loop; a virtual
+    // clock needs at least 1).
+    LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs = kDefaultReplyTimeoutMs, int turnMs = 0);
     ~LineQueue() override;
     LineQueue(const LineQueue&) = delete;
     LineQueue& operator=(const LineQueue&) = delete;

@@ -40,7 +40,7 @@ std::string run(const Case& c, std::vector<std::string>& written)
     test::VirtualClock clock;
     test::FakePort port;
     port.setPortNumber(1);
-    LineQueue queue(port, clock, 1000);
+    LineQueue queue(port, clock, 1000, 1);
     queue.start();
     ProjectorBridge bridge(queue, Identity{"Hall A", "ORVA", "QLN50", "bridge"});
     std::optional<std::string> answer;
@@ -109,7 +109,7 @@ TEST(BridgeMemory, AvMuteReadsBackWhatTheBridgeLastSet)
     test::VirtualClock clock;
     test::FakePort port;
     port.setPortNumber(1);
-    LineQueue queue(port, clock, 1000);
+    LineQueue queue(port, clock, 1000, 1);
     queue.start();
     ProjectorBridge bridge(queue, Identity{});
     std::vector<std::string> answers;

@@ -27,7 +27,7 @@ protected:
 
     test::VirtualClock clock;
     test::FakePort port;
-    LineQueue queue{port, clock, 1000};
+    LineQueue queue{port, clock, 1000, 1};
     std::vector<std::pair<std::string, LineReply>> finished;
     std::vector<std::string> observed;
     std::vector<LineQueue::LineEvent> events;
@@ -108,7 +108,7 @@ TEST_F(LineQueueTest, AFirstOpenThatFailsKeepsTrying)
     test::FakePort absent;
     absent.setPortNumber(2);
     absent.availablePorts = {};
-    LineQueue other(absent, clock, 1000);
+    LineQueue other(absent, clock, 1000, 1);
     other.start();
     EXPECT_FALSE(other.lineUp());
     absent.availablePorts = {2};

@@ -4,14 +4,14 @@ standard library only): in front of orva-projector-sim directly (with a
 password) and through ser2net's RFC 2217 port (without), many clients at
 once, a lost line, SIGHUP, SIGTERM, and refused configuration files.
 
-    tests/pjlink/pjlink_e2e.py path/to/orva-pjlinkd path/to/orva-projector-sim
+    tests/pjlink/pjlink_e2e.py path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl
 
 Exit status 0 when all checks pass (CTest runs it as pjlink.e2e)."""
 import atexit, hashlib, os, re, shutil, signal, socket, subprocess, sys, tempfile, threading, time
 
-if len(sys.argv) != 3:
-    sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim")
-DAEMON, SIM = sys.argv[1], sys.argv[2]
+if len(sys.argv) != 4:
+    sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl")
+DAEMON, SIM, CTL = sys.argv[1], sys.argv[2], sys.argv[3]
 failures = 0
 work = tempfile.mkdtemp(prefix="orva-pjlink-e2e-")
 running = []
@@ -150,8 +150,22 @@ listen=127.0.0.1:{free_port()}
 write_conf("Hall B")
 log_path = os.path.join(work, "daemon.log")
 log = open(log_path, "w")
-daemon = start([DAEMON, "--config", conf], stderr=log)
+# systemd's side of Type=notify: a datagram socket named by NOTIFY_SOCKET.
+notify = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+notify.bind(os.path.join(work, "notify"))
+notify.settimeout(20)
+daemon = start([DAEMON, "--config", conf], stderr=log, env=dict(os.environ, NOTIFY_SOCKET=os.path.join(work, "notify")))
 check(wait_for(lambda: accepts(p_direct) and accepts(p_served)), "the bridge listens for both projectors")
+
+
+def notified():
+    try:
+        return notify.recv(256).decode()
+    except OSError:
+        return None
+
+
+check(notified() == "READY=1", "tells systemd it is ready")
 
 
 def journal():
@@ -180,6 +194,10 @@ for command, pattern in [("%1INPT 21", "OK"), ("%1INPT ?", "21"), ("%1INST ?", "
                          ("%1POWR 5", "ERR2"), ("%1NAME " + "x" * 200, "ERR2"), ("%1POWR ?", "1")]:
     got = a.value(command)
     check(re.fullmatch(pattern, got) is not None, f"{command[:20]} -> {pattern}", got)
+
+held = subprocess.run([CTL, "status", "--port", direct_link], capture_output=True, text=True, timeout=20)
+check(held.returncode == 2 and "held by another program: orva-pjlinkd (PID" in held.stderr,
+      "the held line names orva-pjlinkd to orva-ctl", held.stderr)
 
 # --------------------------------------------- without, through ser2net
 b = Client(p_served)
@@ -223,7 +241,15 @@ check(wait_for(lambda: a.value("%1POWR ?") == "0", 10), "and answers again (a ne
 # --------------------------------------------------------------- SIGHUP
 write_conf("Hall B, renamed")
 daemon.send_signal(signal.SIGHUP)
-check(wait_for(lambda: Client(p_served).value("%1NAME ?") == "Hall B, renamed", 10), "SIGHUP reads the file again")
+def served_name():
+    try:
+        return Client(p_served).value("%1NAME ?")
+    except OSError:  # between the old listener and the new one
+        return None
+
+
+check(wait_for(lambda: served_name() == "Hall B, renamed", 10), "SIGHUP reads the file again")
+check([notified(), notified()] == ["RELOADING=1", "READY=1"], "and says so to systemd")
 check(a.value("%1NAME ?") == "Hall A", "an unchanged projector keeps its clients")
 b.close()
 a.close()
@@ -234,7 +260,7 @@ try:
     status = daemon.wait(10)
 except subprocess.TimeoutExpired:
     status = None
-check(status == 0, "SIGTERM ends it cleanly", status)
+check(status == 0 and notified() == "STOPPING=1", "SIGTERM ends it cleanly", status)
 freed = True
 for port in (p_direct, p_served):
     with socket.socket() as s:
@@ -254,6 +280,10 @@ for text, reason in [("[a]\ntarget=/dev/x\nbaud=1200\n", ":3: [a] baud"),
         f.write(text)
     r = subprocess.run([DAEMON, "--config", conf], capture_output=True, text=True, timeout=20)
     check(r.returncode == 78 and reason in r.stderr, f"refused with exit 78: {reason}", (r.returncode, r.stderr))
+
+example = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "packaging", "pjlinkd.conf")
+r = subprocess.run([DAEMON, "--check", "--config", example], capture_output=True, text=True, timeout=20)
+check(r.returncode == 1, "the shipped example reads, and configures nothing (the unit stays down)", r.stderr)
 
 # ------------------------------------------------------- no GUI library
 ldd = subprocess.run(["ldd", DAEMON], capture_output=True, text=True).stdout

@@ -39,7 +39,7 @@ protected:
 
     test::VirtualClock clock;
     test::FakePort port;
-    LineQueue queue{port, clock, 1000};
+    LineQueue queue{port, clock, 1000, 1};
     std::vector<PollSample> published;
     std::vector<std::int64_t> publishedAt;
     std::unique_ptr<Poller> poller = make(30);
