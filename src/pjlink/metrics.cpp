@@ -48,8 +48,8 @@ struct Metrics::Families {
     Family<Gauge>& lamp = gauge("orva_lamp_state", "The lamp's state as last read: 1 for the current state");
     Family<Gauge>& lastPoll = gauge("orva_last_poll_timestamp_seconds",
                                     "When the last poll that got replies ended, in seconds since the epoch");
-    Family<Gauge>& pollDuration = gauge("orva_poll_duration_seconds",
-                                        "How long the last poll took on the line");
+    Family<Gauge>& pollDuration = gauge(
+        "orva_poll_duration_seconds", "How long the last poll took, from queueing its first read to its last reply");
     Family<Counter>& transactions = counter(
         "orva_transactions_total", "Transactions on the projector's line (polls and PJLink commands), by outcome");
     Family<Counter>& connections = counter("orva_pjlink_connections_total", "PJLink connections accepted");
