@@ -227,8 +227,8 @@ bool Metrics::serve(const std::string& address, std::string& why)
         exposer->RegisterCollectable(families_->registry);
         families_->exposer = std::move(exposer);
         return true;
-    } catch (const std::exception& e) { // civetweb's "Possible problem binding to port"
-        why = "cannot listen on " + address + ": " + e.what();
+    } catch (const std::exception&) { // civetweb's "Possible problem binding to port", no more
+        why = "cannot listen on " + address + " (in use, or not an address of this machine)";
         return false;
     }
 }
