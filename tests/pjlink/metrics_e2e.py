@@ -75,8 +75,7 @@ bridge = start([BRIDGE, "--config", config], "bridge.log")
 exposition = wait_for("a reading on the bridge's /metrics",
                       lambda: (t := get(f"http://127.0.0.1:{metrics_port}/metrics")) and "orva_lamp_hours{" in t and t)
 
-# promtool's lint holds every name to base units; the lamp time is counted in
-# hours, as projectors and lamp makers count it: that finding and no other.
+# promtool's lint wants base units; the lamp time is in hours, as lamp makers count it: that finding only.
 lint = subprocess.run(["promtool", "check", "metrics"], input=exposition, capture_output=True, text=True)
 if [l for l in (lint.stdout + lint.stderr).splitlines() if l.strip()] != \
         ['orva_lamp_hours use base unit "seconds" instead of "hours"']:
@@ -118,6 +117,7 @@ except OSError:
 with open(config, "w") as f:
     f.write(f"[hall-a]\ntarget={link}\n[metrics]\npoll=0\n")
 refused = subprocess.run([BRIDGE, "--config", config], capture_output=True, text=True, timeout=30)
-if refused.returncode != 78 or f"{config}:4: [metrics] poll:" not in refused.stderr or bridge.poll() is not None:
-    fail(f"poll=0 refused with 78, the running bridge unharmed: {refused.returncode} {refused.stderr}")
-print("ok   a bad [metrics] entry is refused (78)")
+bridge.terminate()  # the running one, unharmed, ends cleanly
+if refused.returncode != 78 or f"{config}:4: [metrics] poll:" not in refused.stderr or bridge.wait(30) != 0:
+    fail(f"poll=0 refused with 78, the running bridge ends with 0: {refused.returncode} {refused.stderr}")
+print("ok   a bad [metrics] entry is refused (78); SIGTERM ends the bridge cleanly")
