@@ -7,8 +7,9 @@
 #include <prometheus/registry.h>
 #include <prometheus/text_serializer.h>
 
+#include <array>
 #include <exception>
-#include <string_view>
+#include <utility>
 
 namespace orva::pjlink {
 namespace {

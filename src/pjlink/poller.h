@@ -21,7 +21,7 @@ struct PollSample {
     bool up = false;
     std::optional<PowerState> power;
     std::optional<long> lampHours;
-    Temperatures temperatures; // intake, inside, exhaust
+    Temperatures temperatures; // the three sensors, in the order of the reply
     std::optional<LampState> lamp;
     std::int64_t finishedUnixMs = 0; // wall clock, when the last read ended
     std::int64_t durationMs = 0;     // from the first read's queueing to the last reply

@@ -24,10 +24,9 @@ inline constexpr const char* kLampStatusRead = "CR LAMPSTS\r";
 std::optional<PowerState> powerState(const LineReply& reply);
 // The reply to CR3: five digits and CR.
 std::optional<long> lampHours(const LineReply& reply);
-// The reply to CR6: three fields ("+25.5 +31.0 +40.2": intake, inside,
-// exhaust), in degrees Celsius; a field that is not a number ("-----" for a
-// sensor that cannot tell) is left empty. Nothing when the reply does not
-// hold three fields.
+// The reply to CR6: three fields ("+25.5 +31.0 +40.2"), the projector's
+// three sensors in degrees Celsius; a field that is not a number ("-----")
+// is left empty. Nothing when the reply does not hold three fields.
 using Temperatures = std::array<std::optional<double>, 3>;
 std::optional<Temperatures> temperatures(const LineReply& reply);
 // The reply to CR LAMPSTS, by the link's own decoding of it.
