@@ -10,6 +10,9 @@ orva_packages=(
   locales
   clang libclang-rt-14-dev
   ser2net libgensio-dev
+  # orva-pjlinkd's metrics (the Prometheus client library), and the real
+  # Prometheus server and promtool that the metrics and alert tests run.
+  prometheus-cpp-dev prometheus
   libsystemd-dev
   # The desktop suite: an X server, a window manager, the accessibility bus,
   # real input, screenshots, and a comma-decimal locale built on the fly.

@@ -1,6 +1,7 @@
 #include "pjlink/projector_state.h"
 
 #include <array>
+#include <charconv>
 #include <string_view>
 #include <utility>
 
@@ -75,6 +76,33 @@ std::optional<long> lampHours(const LineReply& reply)
         hours = hours * 10 + (r[i] - '0');
     }
     return hours;
+}
+
+std::optional<Temperatures> temperatures(const LineReply& reply)
+{
+    if (reply.outcome != LineReply::Outcome::Reply)
+        return std::nullopt;
+    std::string_view rest = reply.reply;
+    if (const std::size_t cr = rest.find('\r'); cr != std::string_view::npos)
+        rest = rest.substr(0, cr);
+    Temperatures out;
+    for (std::optional<double>& value : out) {
+        rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+        std::string_view field = rest.substr(0, rest.find(' '));
+        rest.remove_prefix(field.size());
+        if (field.empty())
+            return std::nullopt;
+        if (field.front() == '+')
+            field.remove_prefix(1);
+        double number = 0;
+        const auto [end, ec] =
+            std::from_chars(field.data(), field.data() + field.size(), number, std::chars_format::fixed);
+        if (ec == std::errc{} && end == field.data() + field.size())
+            value = number;
+    }
+    if (rest.find_first_not_of(' ') != std::string_view::npos)
+        return std::nullopt;
+    return out;
 }
 
 std::optional<bool> acknowledged(const LineReply& reply)

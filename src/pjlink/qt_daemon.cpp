@@ -1,6 +1,8 @@
 #include "pjlink/qt_daemon.h"
 
+#include "link/qt_timer.h"
 #include "pjlink/config.h"
+#include "pjlink/metrics_watch.h"
 #include "pjlink/qt_projector_server.h"
 
 #include <QCoreApplication>
@@ -10,6 +12,7 @@
 
 #include <systemd/sd-daemon.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <map>
@@ -44,8 +47,14 @@ void logLine(const std::string& line)
     std::fflush(stderr);
 }
 
-// The projectors of the file, or what is wrong with it.
-std::variant<std::vector<ProjectorConfig>, std::string> load(const QString& fileName)
+// What the file configures: the projectors and the metrics.
+struct Loaded {
+    std::vector<ProjectorConfig> projectors;
+    MetricsSettings metrics;
+};
+
+// The configuration in the file, or what is wrong with it.
+std::variant<Loaded, std::string> load(const QString& fileName)
 {
     const std::string name = fileName.toStdString();
     QFile file(fileName);
@@ -65,7 +74,20 @@ std::variant<std::vector<ProjectorConfig>, std::string> load(const QString& file
                                                             : v.toString())
                           .toStdString();
     }
-    return readConfig(name, ini);
+    auto projectors = readConfig(name, ini);
+    if (const auto* error = std::get_if<std::string>(&projectors))
+        return *error;
+    auto metrics = readMetricsSettings(name, ini);
+    if (const auto* error = std::get_if<std::string>(&metrics))
+        return *error;
+    return Loaded{std::get<std::vector<ProjectorConfig>>(std::move(projectors)), std::get<MetricsSettings>(metrics)};
+}
+
+std::int64_t unixNowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 // SIGTERM, SIGINT and SIGHUP, as bytes on a socket the event loop watches.
@@ -79,7 +101,30 @@ void onSignal(int number)
 
 class Daemon {
 public:
-    explicit Daemon(QString fileName) : fileName_(std::move(fileName)) {}
+    explicit Daemon(QString fileName) : fileName_(std::move(fileName))
+    {
+        hooks_.accepted = [this](const std::string& section, const std::string&) {
+            metrics_.connectionAccepted(section);
+        };
+        hooks_.authFailed = [this](const std::string& section, const std::string&) {
+            metrics_.authenticationFailed(section);
+        };
+    }
+
+    // The `[metrics]` section: false when its endpoint cannot listen.
+    bool applyMetrics(const MetricsSettings& settings)
+    {
+        const bool moved = settings.listen != metrics_.settings().listen;
+        std::string why;
+        if (!metrics_.configure(settings, why)) {
+            logLine(fileName_.toStdString() + ": [metrics] listen: " + why);
+            return false;
+        }
+        if (moved && !settings.listen.empty())
+            logLine("metrics on http://" + settings.listen + "/metrics, polling every "
+                    + std::to_string(settings.pollSeconds) + " s");
+        return true;
+    }
 
     // Serves `projectors` in place of what is served now; a projector whose
     // section did not change keeps its server, line and clients.
@@ -93,8 +138,10 @@ public:
         }
         // The others go first, so their addresses and lines are free.
         for (auto& [section, server] : servers_) {
-            if (server)
+            if (server) {
+                metrics_.unwatch(section);
                 logLine(section + ": stopped");
+            }
         }
         servers_.clear();
         servers_ = std::move(kept);
@@ -110,6 +157,7 @@ public:
                 continue;
             }
             logLine(p.section + ": serving PJLink on " + p.listenText() + " for " + p.target.text());
+            metrics_.watch(p.section, server->line());
             servers_[p.section] = std::move(server);
         }
         return ok;
@@ -123,18 +171,27 @@ public:
             logLine(*error + " (configuration not reloaded)");
         } else {
             logLine("reloading " + fileName_.toStdString());
-            apply(std::get<std::vector<ProjectorConfig>>(loaded));
+            const Loaded& config = std::get<Loaded>(loaded);
+            apply(config.projectors);
+            applyMetrics(config.metrics);
         }
         ::sd_notify(0, "READY=1");
     }
 
-    void stop() { servers_.clear(); }
+    void stop()
+    {
+        for (const auto& [section, server] : servers_)
+            metrics_.unwatch(section);
+        servers_.clear();
+    }
 
 private:
     QString fileName_;
     ConnectionBudget budget_;
     ServerHooks hooks_;
     std::map<std::string, std::unique_ptr<QtProjectorServer>> servers_;
+    QtTimerSource timers_;
+    MetricsWatch metrics_{timers_, steadyClock(), unixNowMs};
 };
 
 } // namespace
@@ -170,7 +227,7 @@ int runDaemon(const QStringList& arguments)
         logLine(*error);
         return kExitConfig;
     }
-    const auto& projectors = std::get<std::vector<ProjectorConfig>>(loaded);
+    const auto& projectors = std::get<Loaded>(loaded).projectors;
     if (check)
         return projectors.empty() ? 1 : 0;
     if (projectors.empty()) {
@@ -192,7 +249,7 @@ int runDaemon(const QStringList& arguments)
     ::signal(SIGPIPE, SIG_IGN);
 
     Daemon daemon(fileName);
-    if (!daemon.apply(projectors))
+    if (!daemon.apply(projectors) || !daemon.applyMetrics(std::get<Loaded>(loaded).metrics))
         return kExitConfig; // an address that cannot be taken is the file's to mend
 
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);

@@ -1,0 +1,91 @@
+#include "pjlink/poller.h"
+
+#include <utility>
+
+namespace orva::pjlink {
+
+Poller::Poller(std::unique_ptr<Timer> timer, const Clock& clock, std::function<std::int64_t()> unixMs,
+               int intervalSeconds, Transact transact, Publish publish)
+    : timer_(std::move(timer))
+    , clock_(clock)
+    , unixMs_(std::move(unixMs))
+    , transact_(std::move(transact))
+    , publish_(std::move(publish))
+    , generation_(std::make_shared<std::uint64_t>(0))
+{
+    timer_->setInterval(intervalSeconds * 1000);
+    timer_->setHandler([this] { poll(); });
+}
+
+Poller::~Poller()
+{
+    stop();
+}
+
+void Poller::start()
+{
+    timer_->setEnabled(true);
+    poll();
+}
+
+void Poller::stop()
+{
+    timer_->setEnabled(false);
+    ++*generation_;
+    step_ = kIdle;
+}
+
+void Poller::poll()
+{
+    if (polling())
+        return;
+    sample_ = PollSample{};
+    startedMs_ = clock_.nowMs();
+    step_ = 0;
+    send();
+}
+
+void Poller::send()
+{
+    const std::string frame(kReads[step_]);
+    std::weak_ptr<std::uint64_t> alive = generation_;
+    const std::uint64_t sentIn = *generation_;
+    transact_(frame, frame, [this, alive, sentIn](const LineReply& reply) {
+        const auto generation = alive.lock();
+        if (generation && *generation == sentIn)
+            replied(reply);
+    });
+}
+
+void Poller::replied(const LineReply& reply)
+{
+    if (reply.outcome != LineReply::Outcome::Reply) {
+        finish(false);
+        return;
+    }
+    switch (step_) {
+    case 0: sample_.power = powerState(reply); break;
+    case 1: sample_.lampHours = lampHours(reply); break;
+    case 2: sample_.temperatures = temperatures(reply).value_or(Temperatures{}); break;
+    default: sample_.lamp = lampState(reply); break;
+    }
+    if (++step_ < kReads.size()) {
+        send();
+        return;
+    }
+    finish(true);
+}
+
+void Poller::finish(bool up)
+{
+    step_ = kIdle;
+    if (!up)
+        sample_ = PollSample{};
+    sample_.up = up;
+    sample_.durationMs = clock_.nowMs() - startedMs_;
+    sample_.finishedUnixMs = unixMs_();
+    ++*generation_; // a late reply of this poll is no longer awaited
+    publish_(sample_);
+}
+
+} // namespace orva::pjlink

@@ -1,0 +1,123 @@
+#!/usr/bin/python3
+"""The metrics of orva-pjlinkd end to end, in Debian's real Prometheus server, on 127.0.0.1
+(tests/pjlink/metrics_e2e.py ORVA_PJLINKD ORVA_PROJECTOR_SIM; exit status 0 when all checks pass)."""
+import atexit, json, os, shutil, signal, socket, subprocess, sys, tempfile, time, urllib.parse, urllib.request
+
+BRIDGE, SIM = sys.argv[1:3]
+LAMP_HOURS, TEMPERATURES = 4321, {"1": 25.0, "2": 26.2, "3": 27.0}  # the simulator in stand-by
+work = tempfile.mkdtemp(prefix="orva-metrics-e2e-")
+running = []
+
+
+@atexit.register
+def clean_up():
+    for p in running:
+        if p.poll() is None:
+            p.kill()
+            p.wait()
+    shutil.rmtree(work, ignore_errors=True)
+
+
+def fail(what):
+    print("FAIL " + what)
+    for name in ("bridge.log", "prometheus.log"):
+        if os.path.exists(path := os.path.join(work, name)):
+            print(f"--- {name}\n" + "".join(open(path, errors="replace").readlines()[-30:]))
+    sys.exit(1)
+
+
+def free_port():
+    with socket.create_server(("127.0.0.1", 0)) as s:
+        return s.getsockname()[1]
+
+
+def start(args, log, **kw):
+    running.append(subprocess.Popen(args, stdout=open(os.path.join(work, log), "w"), stderr=subprocess.STDOUT, **kw))
+    return running[-1]
+
+
+def get(url):
+    return urllib.request.urlopen(url, timeout=5).read().decode()
+
+
+def wait_for(what, probe, seconds=60):
+    """The first true value of probe() within `seconds`; the test fails without one."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        try:
+            if got := probe():
+                return got
+        except OSError:
+            pass
+        time.sleep(0.2)
+    fail(f"{what} within {seconds} s")
+
+
+def query(expr):
+    """Prometheus' instant vector for `expr`: {the series' sensor label (or ""): value}."""
+    answer = json.loads(get(f"http://127.0.0.1:{prom_port}/api/v1/query?" + urllib.parse.urlencode({"query": expr})))
+    return {r["metric"].get("sensor", ""): float(r["value"][1]) for r in answer["data"]["result"]}
+
+
+def configure(metrics_port):
+    with open(config, "w") as f:
+        f.write(f"[metrics]\nlisten=127.0.0.1:{metrics_port}\npoll=1\n\n"
+                f"[hall-a]\ntarget={link}\nlisten=127.0.0.1:{pjlink_port}\n")
+
+
+# The simulator, and the bridge in front of it polling every second.
+link, config = os.path.join(work, "projector"), os.path.join(work, "pjlinkd.conf")
+sim = start([SIM, "--link", link, "--lamp-hours", str(LAMP_HOURS)], "sim.log")
+wait_for("the simulator's device", lambda: os.path.exists(link))
+metrics_port, pjlink_port, prom_port = free_port(), free_port(), free_port()
+configure(metrics_port)
+bridge = start([BRIDGE, "--config", config], "bridge.log")
+exposition = wait_for("a reading on the bridge's /metrics",
+                      lambda: (t := get(f"http://127.0.0.1:{metrics_port}/metrics")) and "orva_lamp_hours{" in t and t)
+
+# promtool's lint wants base units; the lamp time is in hours, as lamp makers count it: that finding only.
+lint = subprocess.run(["promtool", "check", "metrics"], input=exposition, capture_output=True, text=True)
+if [l for l in (lint.stdout + lint.stderr).splitlines() if l.strip()] != \
+        ['orva_lamp_hours use base unit "seconds" instead of "hours"']:
+    fail("promtool check metrics: " + lint.stdout + lint.stderr)
+print("ok   promtool check metrics: nothing but the lamp time in hours")
+
+# A throw-away Prometheus scraping the bridge every second.
+with open(os.path.join(work, "prometheus.yml"), "w") as f:
+    f.write("global: {scrape_interval: 1s}\nscrape_configs:\n  - job_name: orva-pjlinkd\n"
+            f"    static_configs: [{{targets: ['127.0.0.1:{metrics_port}']}}]\n")
+start(["prometheus", f"--config.file={f.name}", f"--web.listen-address=127.0.0.1:{prom_port}",
+       f"--storage.tsdb.path={os.path.join(work, 'tsdb')}"], "prometheus.log")
+hours = wait_for("orva_lamp_hours in Prometheus", lambda: query('orva_lamp_hours{projector="hall-a"}'))
+temps = wait_for("three temperatures in Prometheus",
+                 lambda: (q := query('orva_temperature_celsius{projector="hall-a"}')) and len(q) == 3 and q)
+if hours != {"": LAMP_HOURS} or temps != TEMPERATURES or query('orva_up{projector="hall-a"}') != {"": 1}:
+    fail(f"Prometheus has the simulator's {LAMP_HOURS} hours and {TEMPERATURES}, up 1: {hours} {temps}")
+print("ok   Prometheus has the simulator's lamp hours and temperatures")
+
+# The simulator hangs up: the line is lost, the projector's series stay, up falls to 0.
+sim.terminate()
+wait_for("orva_up 0 in Prometheus", lambda: query('orva_up{projector="hall-a"}') == {"": 0})
+if query('orva_lamp_hours{projector="hall-a"}') != {"": LAMP_HOURS}:
+    fail("the lamp hours stay as last read")
+print("ok   orva_up falls to 0 after the hang-up; the readings stay")
+
+# SIGHUP: the endpoint moves to the address the file names now.
+new_port = free_port()
+configure(new_port)
+bridge.send_signal(signal.SIGHUP)
+wait_for("the endpoint moved", lambda: 'orva_up{projector="hall-a"} 0' in get(f"http://127.0.0.1:{new_port}/metrics"))
+try:
+    get(f"http://127.0.0.1:{metrics_port}/metrics")
+    fail("the old address is let go")
+except OSError:
+    print("ok   SIGHUP moves the endpoint")
+
+# A bad [metrics] entry is refused at start with its file, line and reason.
+with open(config, "w") as f:
+    f.write(f"[hall-a]\ntarget={link}\n[metrics]\npoll=0\n")
+refused = subprocess.run([BRIDGE, "--config", config], capture_output=True, text=True, timeout=30)
+bridge.terminate()  # the running one, unharmed, ends cleanly
+if refused.returncode != 78 or f"{config}:4: [metrics] poll:" not in refused.stderr or bridge.wait(30) != 0:
+    fail(f"poll=0 refused with 78, the running bridge ends with 0: {refused.returncode} {refused.stderr}")
+print("ok   a bad [metrics] entry is refused (78); SIGTERM ends the bridge cleanly")
