@@ -23,13 +23,7 @@ std::unique_ptr<SerialPort> openCtlPort(const ResolvedPort& port, std::string& p
     serial->setSettings(lineSettings(port.baudCode));
     // The serial control's reasons start with the device or address, which
     // `cannot` names already.
-    auto reason = [&serial] {
-        std::string why = serial->errorText();
-        const std::string prefix = serial->deviceName() + ": ";
-        if (why.rfind(prefix, 0) == 0)
-            why.erase(0, prefix.size());
-        return why;
-    };
+    auto reason = [&serial] { return serial->reasonText(); };
     if (port.target.isNetwork()) {
         if (serial->open())
             return serial;

@@ -74,6 +74,16 @@ public:
     virtual std::string errorText() const = 0;
     // Device name for reports ("COM3", "/dev/ttyUSB0").
     virtual std::string deviceName() const = 0;
+    // errorText() for a message that names the port already: without the
+    // port's name (or `alsoAs`, another name it goes by) in front.
+    std::string reasonText(const std::string& alsoAs = {}) const
+    {
+        std::string why = errorText();
+        for (const std::string& name : {deviceName(), alsoAs})
+            if (!name.empty() && why.rfind(name + ": ", 0) == 0)
+                why.erase(0, name.size() + 2);
+        return why;
+    }
 
     void setListener(SerialListener* listener) { listener_ = listener; }
 

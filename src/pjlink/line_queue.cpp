@@ -137,7 +137,7 @@ void LineQueue::onOpenFinished(bool opened)
         starting_ = false;
         up_ = opened;
         if (events_)
-            events_(opened ? LineEvent::Opened : LineEvent::OpenFailed, opened ? std::string() : port_.errorText());
+            events_(opened ? LineEvent::Opened : LineEvent::OpenFailed, opened ? std::string() : port_.reasonText());
         if (!opened)
             reopen_.portLost(); // a projector switched off at the mains comes back by itself
         return;

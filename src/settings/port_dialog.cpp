@@ -31,12 +31,6 @@ std::pair<int, int> groupOf(int option)
 // Option3 is COM1.
 constexpr int kComOffset = PortDialog::kOptionCom1 - 1;
 
-void dropPrefix(std::string& text, const std::string& prefix)
-{
-    if (text.rfind(prefix, 0) == 0)
-        text.erase(0, prefix.size());
-}
-
 } // namespace
 
 std::string OpenFailure::text() const
@@ -49,10 +43,7 @@ OpenFailure openFailureOf(int number, const SerialPort& port)
     OpenFailure f;
     f.port = "COM" + std::to_string(number);
     f.target = port.deviceName();
-    f.reason = port.errorText();
-    // The port's own reports start with what they are about: said once here.
-    dropPrefix(f.reason, f.target + ": ");
-    dropPrefix(f.reason, f.port + ": ");
+    f.reason = port.reasonText(f.port); // the port is named once, here
     if (f.target == f.port)
         f.target.clear();
     if (f.reason.empty())
