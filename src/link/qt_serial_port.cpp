@@ -11,6 +11,7 @@
 #include <QNetworkInterface>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <set>
 #include <utility>
@@ -106,6 +107,11 @@ void QtSerialPort::releaseOnFatalExit()
     if (done)
         return;
     done = true;
+    // A peer gone while it was written to (the X server at a logout, a
+    // reader of the output that quit) would end the process by SIGPIPE,
+    // past every exit handler. Ignored, the write fails instead and the
+    // program ends its own way: through exit() and the handler below.
+    std::signal(SIGPIPE, SIG_IGN);
     std::atexit(closeLivePorts);
     gPreviousHandler = qInstallMessageHandler(closePortsOnFatal);
 }

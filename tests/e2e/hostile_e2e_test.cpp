@@ -166,10 +166,17 @@ TEST(HostileEndToEnd, TheXServerGoneReleasesTheLockAndAStaleLockOfAnotherUserIsN
     env.insert(QStringLiteral("DISPLAY"), display);
     window.setProcessEnvironment(env);
     window.start(QStringLiteral(ORVA_CONTROL_PATH), {});
-    ASSERT_TRUE(waitFor([&] { return QFile::exists(lockFile); }, 30000)) << lockFile.toStdString();
+    // The window's own lock, not one an earlier program left for this pty.
+    const auto lockedByWindow = [&] {
+        QFile f(lockFile);
+        return f.open(QIODevice::ReadOnly) && f.readLine().trimmed().toLongLong() == window.processId();
+    };
+    ASSERT_TRUE(waitFor(lockedByWindow, 30000)) << lockFile.toStdString();
     x.terminate();
     ASSERT_TRUE(window.waitForFinished(30000));
-    EXPECT_FALSE(QFile::exists(lockFile)) << lockFile.toStdString();
+    EXPECT_FALSE(QFile::exists(lockFile)) << lockFile.toStdString() << ", the window ended "
+        << (window.exitStatus() == QProcess::CrashExit ? "by a signal" : "with status ") << window.exitCode()
+        << ":\n" << window.readAllStandardError().toStdString();
     x.waitForFinished(10000);
 
     if (::geteuid() != 0)
