@@ -114,17 +114,19 @@ void ProjectorBridge::sendFrames(const SetMapping& row, std::size_t index, Answe
             answer(text);
             return;
         }
+        if (row.body == "AVMT") {
+            // Each frame the projector took counts, also when a later one of
+            // the same command is refused: "31" is video (first), then audio.
+            const char which = row.parameter[0];
+            const bool on = row.parameter[1] == '1';
+            if (which == '1' || (which == '3' && index == 0))
+                videoMuted_ = on;
+            if (which == '2' || (which == '3' && index == 1))
+                audioMuted_ = on;
+        }
         if (index + 1 < row.frames.size() && !row.frames[index + 1].empty()) {
             sendFrames(row, index + 1, answer);
             return;
-        }
-        if (row.body == "AVMT") {
-            const char which = row.parameter[0];
-            const bool on = row.parameter[1] == '1';
-            if (which == '1' || which == '3')
-                videoMuted_ = on;
-            if (which == '2' || which == '3')
-                audioMuted_ = on;
         }
         answer(text);
     }));

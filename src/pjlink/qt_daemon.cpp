@@ -12,6 +12,7 @@
 
 #include <systemd/sd-daemon.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -64,15 +65,16 @@ std::variant<Loaded, std::string> load(const QString& fileName)
     QSettings settings(fileName, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         return name + ": not a readable INI file";
-    // The store's reading of each value (quotes, escapes, comments).
+    // The store's reading of each value (quotes, escapes, comments). A value
+    // with a comma it reads as a list, which loses how the parts were
+    // separated: such a value keeps the text as written (a password
+    // "ab,cd" is not "ab, cd").
     for (ConfigEntry& e : ini.entries) {
         if (e.section.empty())
             continue;
         const QVariant v = settings.value(QString::fromStdString(e.section + "/" + e.key));
-        if (v.isValid())
-            e.value = (v.typeId() == QMetaType::QStringList ? v.toStringList().join(QStringLiteral(", "))
-                                                            : v.toString())
-                          .toStdString();
+        if (v.isValid() && v.typeId() != QMetaType::QStringList)
+            e.value = v.toString().toStdString();
     }
     auto projectors = readConfig(name, ini);
     if (const auto* error = std::get_if<std::string>(&projectors))
@@ -95,8 +97,10 @@ int signalPipe[2] = {-1, -1};
 
 void onSignal(int number)
 {
+    const int saved = errno;
     const char byte = static_cast<char>(number);
-    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1); // non-blocking: a burst never waits here
+    errno = saved;
 }
 
 class Daemon {
@@ -235,7 +239,7 @@ int runDaemon(const QStringList& arguments)
         return kExitConfig;
     }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0) {
         logLine("cannot watch signals");
         return 71; // EX_OSERR
     }
@@ -246,7 +250,7 @@ int runDaemon(const QStringList& arguments)
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
+    // SIGPIPE is ignored with the fatal-exit release (main).
 
     Daemon daemon(fileName);
     if (!daemon.apply(projectors) || !daemon.applyMetrics(std::get<Loaded>(loaded).metrics))

@@ -9,6 +9,7 @@
 #include <QHostAddress>
 #include <QRandomGenerator>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace orva::pjlink {
 namespace {
@@ -42,15 +43,27 @@ public:
 
     void send(const std::string& bytes) override
     {
-        if (socket_->state() == QAbstractSocket::ConnectedState)
-            socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+        if (socket_->state() != QAbstractSocket::ConnectedState)
+            return;
+        // A client that does not read what it is answered is let go, not
+        // buffered for without end.
+        if (socket_->bytesToWrite() > kMaxUnsent) {
+            socket_->abort(); // then `disconnected`
+            return;
+        }
+        socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
     }
     void close() override
     {
         socket_->disconnectFromHost(); // after what is queued; then `disconnected`
+        // ... unless the client never takes it.
+        QTimer::singleShot(kCloseGraceMs, socket_, [s = socket_] { s->abort(); });
     }
 
 private:
+    static constexpr qint64 kMaxUnsent = 64 * 1024;
+    static constexpr int kCloseGraceMs = 5000;
+
     QTcpSocket* socket_;
     QtTimer idle_;
     Session session_;

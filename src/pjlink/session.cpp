@@ -53,6 +53,8 @@ void Session::received(std::string_view bytes)
     for (auto& line : splitter_.feed(bytes))
         lines_.push_back(std::move(line));
     next();
+    if (lines_.size() > kMaxWaitingLines)
+        close();
 }
 
 void Session::next()

@@ -40,10 +40,13 @@ struct Authentication {
 // One PJLink connection: the greeting, the authentication of the first
 // command, then one command at a time, answered in the order they came. A
 // connection with nothing received and nothing to answer for kIdleMs is
-// closed.
+// closed. A client that sends more than kMaxWaitingLines commands ahead of
+// the answers is no PJLink client (each waits for its answer): it is closed
+// rather than queued without end.
 class Session {
 public:
     static constexpr int kIdleMs = 30'000;
+    static constexpr std::size_t kMaxWaitingLines = 64;
 
     Session(ClientLink& client, CommandHandler& handler, Timer& idleTimer, const Authentication& auth);
     ~Session();

@@ -113,17 +113,25 @@ TEST(BridgeMemory, AvMuteReadsBackWhatTheBridgeLastSet)
     queue.start();
     ProjectorBridge bridge(queue, Identity{});
     std::vector<std::string> answers;
+    bool refuseAudio = false;
     auto ask = [&](const std::string& parameter) {
         bridge.execute(Command{"AVMT", parameter}, [&](const std::string& a) { answers.push_back(a); });
         for (int ms = 0; ms < 50; ++ms) {
             clock.advance(1);
-            if (!port.written.empty() && queue.busy())
-                port.receive(port.written.back() == "CR0\r" ? "00\r" : "\x06\r");
+            if (!port.written.empty() && queue.busy()) {
+                const std::string& frame = port.written.back();
+                port.receive(frame == "CR0\r" ? "00\r" : refuseAudio && frame == "C0B\r" ? "?\r" : "\x06\r");
+            }
         }
     };
     for (const char* p : {"11", "?", "21", "?", "10", "?", "20", "?"})
         ask(p);
-    EXPECT_EQ(answers, (std::vector<std::string>{"OK", "11", "OK", "31", "OK", "21", "OK", "30"}));
+    // Both at once, the audio half refused: the video half still counts.
+    refuseAudio = true;
+    ask("31");
+    ask("?");
+    EXPECT_EQ(answers,
+              (std::vector<std::string>{"OK", "11", "OK", "31", "OK", "21", "OK", "30", "ERR3", "11"}));
 }
 
 } // namespace

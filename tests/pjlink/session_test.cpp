@@ -81,6 +81,17 @@ TEST_F(SessionTest, WithoutPasswordCommandsAreAnsweredInTheOrderTheyCame)
     client.sent.clear();
     s->received("%1NAME " + std::string(128, 'x') + "\r");
     EXPECT_EQ(client.sent, "%1NAME=done\r");
+
+    // Commands piled up behind one that waits are held up to a bound; past
+    // it the connection is closed, not its queue grown.
+    handler.holdBack = true;
+    std::string pile;
+    for (std::size_t i = 0; i <= Session::kMaxWaitingLines; ++i)
+        pile += "%1POWR ?\r";
+    s->received(pile);
+    EXPECT_FALSE(client.closed);
+    s->received("%1POWR ?\r");
+    EXPECT_TRUE(client.closed);
 }
 
 TEST_F(SessionTest, TheFirstCommandCarriesTheDigestOfRandomAndPassword)
