@@ -64,7 +64,6 @@ void LineQueue::next()
         kick();
         return;
     }
-    port_.read(); // what came unasked is no reply to this frame
     current_ = std::move(job);
     exchange_ = std::make_unique<Exchange>(port_, *replyTimer_, replyTimeoutMs_);
     exchange_->setFinishedHandler([this] { exchangeFinished(); });
