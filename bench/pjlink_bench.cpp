@@ -2,9 +2,16 @@
 //   1. `POWR ?` through the bridge minus the same read (CR0) straight on the
 //      pty: the median round trips, one after the other;
 //   2. 64 PJLink clients polling `POWR ?` and `LAMP ?` every second: crossed
-//      or lost answers, the daemon's CPU and resident memory.
+//      or lost answers, the daemon's CPU and resident memory;
+//   --hostile: two projectors (one with a password) under attack on
+//      loopback: one peer (127.0.0.66) holding every connection it can and
+//      dripping a NUL into each, another (127.0.0.77) guessing the password
+//      as fast as it is answered, while a client of each projector
+//      (127.0.0.1) connects and asks `POWR ?` every second: its greeting and
+//      answer times, the guesses answered per minute, the daemon's CPU and
+//      memory. At most 300 held connections and S seconds.
 //
-//   orva-bench-pjlink [--rounds N] [--clients N] [--seconds S]
+//   orva-bench-pjlink [--rounds N] [--clients N] [--seconds S] [--hostile] [--daemon PATH]
 #include "bench_common.h"
 
 #include "link/exchange.h"
@@ -12,6 +19,7 @@
 #include "link/qt_timer.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -20,6 +28,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 using namespace orva;
@@ -59,8 +68,9 @@ struct Client {
     int answers = 0;
     int crossed = 0;
 
-    bool connectTo(quint16 port)
+    bool connectTo(quint16 port, const QString& from = QStringLiteral("127.0.0.1"))
     {
+        socket.bind(QHostAddress(from), 0); // the bridge caps the connections of one source
         socket.connectToHost(QHostAddress::LocalHost, port);
         if (!socket.waitForConnected(5000))
             return false;
@@ -127,21 +137,230 @@ double processCpuSeconds(pid_t pid)
     return (fields.value(11).toDouble() + fields.value(12).toDouble()) / ticks; // utime, stime
 }
 
+QString writeConfig(QTemporaryDir& dir, const QString& text)
+{
+    QFile conf(dir.filePath("pjlinkd.conf"));
+    conf.open(QIODevice::WriteOnly);
+    conf.write(text.toUtf8());
+    return conf.fileName();
+}
+
+// A socket from a loopback address of its own, so the daemon sees a source
+// of its own.
+QTcpSocket* connectFrom(const char* source, quint16 port, QObject* parent)
+{
+    auto* s = new QTcpSocket(parent);
+    s->bind(QHostAddress(QLatin1String(source)), 0);
+    s->connectToHost(QHostAddress::LocalHost, port);
+    return s;
+}
+
+// The legitimate client of one projector: a new connection each second, its
+// greeting, `POWR ?`, closed.
+struct Poller : QObject {
+    quint16 port = 0;
+    QByteArray password;
+    std::vector<double> greetingMs, answerMs;
+    int failed = 0;
+    QTcpSocket* socket = nullptr;
+    QByteArray buffer;
+    std::int64_t startUs = 0;
+    QTimer deadline;
+
+    void poll()
+    {
+        buffer.clear();
+        socket = connectFrom("127.0.0.1", port, this);
+        startUs = nowUs();
+        deadline.setSingleShot(true);
+        deadline.start(15'000);
+        QObject::connect(&deadline, &QTimer::timeout, socket, [this] { finish(false); }, Qt::UniqueConnection);
+        QObject::connect(socket, &QTcpSocket::readyRead, this, [this, s = socket] {
+            if (s != socket)
+                return;
+            buffer += socket->readAll();
+            while (buffer.contains('\r')) {
+                const QByteArray l = buffer.left(buffer.indexOf('\r'));
+                buffer.remove(0, l.size() + 1);
+                if (l.startsWith("PJLINK ")) {
+                    greetingMs.push_back(static_cast<double>(nowUs() - startUs) / 1000.0);
+                    QByteArray prefix;
+                    if (l.startsWith("PJLINK 1 "))
+                        prefix = QCryptographicHash::hash(l.mid(9) + password, QCryptographicHash::Md5).toHex();
+                    startUs = nowUs();
+                    socket->write(prefix + "%1POWR ?\r");
+                } else {
+                    const bool ok = l.startsWith("%1POWR=") && !l.endsWith("ERR4") && !l.endsWith("ERR3");
+                    if (ok)
+                        answerMs.push_back(static_cast<double>(nowUs() - startUs) / 1000.0);
+                    finish(ok);
+                }
+            }
+        });
+        QObject::connect(socket, &QTcpSocket::disconnected, this, [this, s = socket] {
+            if (s == socket)
+                finish(false);
+        });
+    }
+    void finish(bool ok)
+    {
+        if (!socket)
+            return;
+        deadline.stop();
+        failed += ok ? 0 : 1;
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+        socket = nullptr;
+        QTimer::singleShot(1000, this, [this] { poll(); });
+    }
+};
+
+int hostileRun(const QString& daemonPath, int seconds)
+{
+    Sim simA({}), simB({});
+    if (simA.device.empty() || simB.device.empty()) {
+        std::fprintf(stderr, "the simulators did not start\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    const quint16 portA = freePort(), portB = freePort();
+    const QString conf = writeConfig(dir, QStringLiteral("[a]\ntarget=%1\nlisten=127.0.0.1:%2\npassword=right\n"
+                                                         "[b]\ntarget=%3\nlisten=127.0.0.1:%4\n")
+                                              .arg(QString::fromStdString(simA.device))
+                                              .arg(portA)
+                                              .arg(QString::fromStdString(simB.device))
+                                              .arg(portB));
+    QProcess daemon;
+    daemon.setStandardErrorFile(dir.filePath("daemon.log"));
+    daemon.start(daemonPath, {"--config", conf});
+    daemon.waitForStarted(5000);
+    const pid_t pid = static_cast<pid_t>(daemon.processId());
+    runFor(1000);
+
+    QObject owner;
+    long attempts = 0;
+    // The holder: as many connections as it gets, to both projectors, a NUL
+    // into each every 5 s; one that is closed is opened again.
+    constexpr int kHeld = 300;
+    std::vector<QTcpSocket*> held(kHeld, nullptr);
+    std::function<void(int)> hold = [&](int i) {
+        ++attempts;
+        QTcpSocket* s = connectFrom("127.0.0.66", i % 2 ? portB : portA, &owner);
+        held[static_cast<std::size_t>(i)] = s;
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s] { s->readAll(); });
+        QObject::connect(s, &QTcpSocket::disconnected, &owner, [&, s, i] {
+            s->deleteLater();
+            held[static_cast<std::size_t>(i)] = nullptr;
+            QTimer::singleShot(500, &owner, [&, i] { hold(i); });
+        });
+        QObject::connect(s, &QTcpSocket::errorOccurred, &owner, [s](QAbstractSocket::SocketError) {
+            if (s->state() == QAbstractSocket::UnconnectedState)
+                emit s->disconnected();
+        });
+    };
+    for (int i = 0; i < kHeld; ++i)
+        hold(i);
+    QTimer drip;
+    QObject::connect(&drip, &QTimer::timeout, [&] {
+        for (QTcpSocket* s : held)
+            if (s && s->state() == QAbstractSocket::ConnectedState)
+                s->write(QByteArray(1, '\0'));
+    });
+    drip.start(5000);
+
+    // The guesser: 32 connections to the projector with the password, each
+    // sending a wrong digest as soon as it is greeted.
+    long guessesAnswered = 0;
+    std::function<void()> guess = [&] {
+        ++attempts;
+        QTcpSocket* s = connectFrom("127.0.0.77", portA, &owner);
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s, &guessesAnswered] {
+            const QByteArray got = s->readAll();
+            if (got.startsWith("PJLINK 1 "))
+                s->write(QCryptographicHash::hash(got.mid(9, 8) + "wrong", QCryptographicHash::Md5).toHex()
+                         + "%1POWR ?\r");
+            if (got.contains("PJLINK ERRA"))
+                ++guessesAnswered;
+        });
+        QObject::connect(s, &QTcpSocket::disconnected, &owner, [&, s] {
+            s->deleteLater();
+            QTimer::singleShot(20, &owner, [&] { guess(); });
+        });
+        QObject::connect(s, &QTcpSocket::errorOccurred, &owner, [s](QAbstractSocket::SocketError) {
+            if (s->state() == QAbstractSocket::UnconnectedState)
+                emit s->disconnected();
+        });
+    };
+    for (int i = 0; i < 32; ++i)
+        guess();
+
+    runFor(3000); // the attack is under way
+    Poller a, b;
+    a.port = portA;
+    a.password = "right";
+    b.port = portB;
+    const double cpuBefore = processCpuSeconds(pid);
+    const long guessesBefore = guessesAnswered;
+    const std::int64_t begin = nowUs();
+    a.poll();
+    b.poll();
+    long rssPeak = 0;
+    for (int s = 0; s < seconds; ++s) {
+        runFor(1000);
+        rssPeak = std::max(rssPeak, procField(pid, "status", "VmRSS:"));
+    }
+    const double wall = static_cast<double>(nowUs() - begin) / 1e6;
+    const double cpu = processCpuSeconds(pid) - cpuBefore;
+    const long guesses = guessesAnswered - guessesBefore;
+    int open = 0;
+    for (QTcpSocket* s : held)
+        open += s && s->state() == QAbstractSocket::ConnectedState;
+    const bool alive = daemon.state() == QProcess::Running;
+    for (const Poller* p : {&a, &b}) {
+        std::printf("hostile: projector %s (%s): %zu polls answered, %d failed; greeting median %.1f ms p99 %.1f ms, "
+                    "POWR ? answer median %.1f ms p99 %.1f ms\n",
+                    p == &a ? "a" : "b", p == &a ? "password" : "no password", p->answerMs.size(), p->failed,
+                    percentile(p->greetingMs, 0.5), percentile(p->greetingMs, 0.99), percentile(p->answerMs, 0.5),
+                    percentile(p->answerMs, 0.99));
+    }
+    QFile logFile(dir.filePath("daemon.log"));
+    logFile.open(QIODevice::ReadOnly);
+    const long logLines = logFile.readAll().count('\n');
+    std::printf("hostile: %d s, the holder kept %d of %d connections open; %.0f guesses answered a minute; "
+                "%ld connection attempts; daemon %s, CPU %.1f %%, resident peak %ld KiB, %ld log lines\n",
+                seconds, open, kHeld, 60.0 * static_cast<double>(guesses) / wall, attempts,
+                alive ? "up" : "DEAD", 100.0 * cpu / wall, rssPeak, logLines);
+    drip.stop();
+    daemon.terminate();
+    daemon.waitForFinished(5000);
+    return alive && !a.answerMs.empty() && !b.answerMs.empty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     int rounds = 200, clients = 64, seconds = 60;
-    const QStringList args = app.arguments();
+    bool hostile = false;
+    QString daemonPath = QStringLiteral(ORVA_PJLINKD_PATH);
+    QStringList args = app.arguments();
+    if (args.removeAll(QStringLiteral("--hostile")) > 0)
+        hostile = true;
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--rounds")
+        if (args[i] == "--daemon")
+            daemonPath = args[i + 1];
+        else if (args[i] == "--rounds")
             rounds = args[i + 1].toInt();
         else if (args[i] == "--clients")
             clients = args[i + 1].toInt();
         else if (args[i] == "--seconds")
             seconds = args[i + 1].toInt();
     }
+
+    if (hostile)
+        return hostileRun(daemonPath, seconds);
 
     Sim sim({});
     if (sim.device.empty()) {
@@ -177,7 +396,7 @@ int main(int argc, char** argv)
     conf.close();
     QProcess daemon;
     daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    daemon.start(QStringLiteral(ORVA_PJLINKD_PATH), {"--config", conf.fileName()});
+    daemon.start(daemonPath, {"--config", conf.fileName()});
     daemon.waitForStarted(5000);
     const pid_t pid = static_cast<pid_t>(daemon.processId());
 
@@ -204,7 +423,7 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<Client>> pollers;
     for (int i = 0; i < clients; ++i) {
         auto c = std::make_unique<Client>();
-        if (!c->connectTo(listen)) {
+        if (!c->connectTo(listen, QStringLiteral("127.0.0.%1").arg(10 + i % 8))) {
             std::fprintf(stderr, "client %d could not connect\n", i);
             return 1;
         }

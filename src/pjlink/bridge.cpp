@@ -26,7 +26,7 @@ auto ProjectorBridge::guarded(F then)
     };
 }
 
-void ProjectorBridge::execute(const Command& command, Answer answer)
+void ProjectorBridge::execute(const Command& command, Answer answer, const Caller& caller)
 {
     const std::string& body = command.body;
     const bool known = body == "POWR" || body == "INPT" || body == "AVMT" || body == "ERST" || body == "LAMP"
@@ -36,41 +36,48 @@ void ProjectorBridge::execute(const Command& command, Answer answer)
         answer(std::string(kUnknownCommand));
         return;
     }
-    if (command.query()) {
-        query(body, std::move(answer));
+    const bool local = body == "AVMT" || body == "INST" || body == "NAME" || body == "INF1" || body == "INF2"
+        || body == "INFO" || body == "CLSS";
+    const SetMapping* row = command.query() ? nullptr : findSet(body, command.parameter);
+    if ((row || (command.query() && !local)) && !line_.admits(caller.source)) {
+        answer(std::string(kNotNow)); // the line has all it may queue
         return;
     }
-    if (const SetMapping* row = findSet(body, command.parameter)) {
-        set(*row, std::move(answer));
+    if (command.query()) {
+        query(body, std::move(answer), caller);
+        return;
+    }
+    if (row) {
+        set(*row, std::move(answer), caller);
         return;
     }
     answer(std::string(kBadParameter)); // a read-only command set, or a value it does not take
 }
 
-void ProjectorBridge::query(const std::string& body, Answer answer)
+void ProjectorBridge::query(const std::string& body, Answer answer, const Caller& caller)
 {
     if (body == "POWR") {
-        line_.submit(kPowerRead, kPowerRead, [answer](const LineReply& r) { answer(powerAnswer(r)); });
+        line_.submit(kPowerRead, kPowerRead, [answer](const LineReply& r) { answer(powerAnswer(r)); }, caller);
     } else if (body == "INPT") {
-        line_.submit(kInputRead, kInputRead, [answer](const LineReply& r) { answer(inputAnswer(r)); });
+        line_.submit(kInputRead, kInputRead, [answer](const LineReply& r) { answer(inputAnswer(r)); }, caller);
     } else if (body == "ERST") {
-        line_.submit(kPowerRead, kPowerRead, guarded([this, answer](const LineReply& cr0) {
+        line_.submit(kPowerRead, kPowerRead, guarded([this, answer, caller](const LineReply& cr0) {
             if (!powerState(cr0)) {
                 answer(std::string(kProjectorFailure));
                 return;
             }
             line_.submit(kLampStatusRead, kLampStatusRead,
-                         [answer, cr0](const LineReply& lamp) { answer(errorStatusAnswer(cr0, lamp)); });
-        }));
+                         [answer, cr0](const LineReply& lamp) { answer(errorStatusAnswer(cr0, lamp)); }, caller);
+        }), caller);
     } else if (body == "LAMP") {
-        line_.submit(kLampTimeRead, kLampTimeRead, guarded([this, answer](const LineReply& cr3) {
+        line_.submit(kLampTimeRead, kLampTimeRead, guarded([this, answer, caller](const LineReply& cr3) {
             if (!lampHours(cr3)) {
                 answer(std::string(kProjectorFailure));
                 return;
             }
             line_.submit(kLampStatusRead, kLampStatusRead,
-                         [answer, cr3](const LineReply& lamp) { answer(lampAnswer(cr3, lamp)); });
-        }));
+                         [answer, cr3](const LineReply& lamp) { answer(lampAnswer(cr3, lamp)); }, caller);
+        }), caller);
     } else if (body == "AVMT") {
         answer(avMuteAnswer(videoMuted_, audioMuted_));
     } else if (body == "INST") {
@@ -88,27 +95,31 @@ void ProjectorBridge::query(const std::string& body, Answer answer)
     }
 }
 
-void ProjectorBridge::set(const SetMapping& row, Answer answer)
+void ProjectorBridge::set(const SetMapping& row, Answer answer, const Caller& caller)
 {
-    if (!row.needsPowerOn) {
-        sendFrames(row, 0, std::move(answer));
+    // Power is switched only from a steady state: the projector ignores it
+    // while warming up or cooling down.
+    const bool steadyOnly = row.body == "POWR";
+    if (!row.needsPowerOn && !steadyOnly) {
+        sendFrames(row, 0, std::move(answer), caller);
         return;
     }
-    line_.submit(kPowerRead, kPowerRead, guarded([this, &row, answer](const LineReply& cr0) {
+    line_.submit(kPowerRead, kPowerRead, guarded([this, &row, answer, caller, steadyOnly](const LineReply& cr0) {
         const auto power = powerState(cr0);
         if (!power)
             answer(std::string(kProjectorFailure));
-        else if (*power != PowerState::On)
+        else if (steadyOnly ? (*power == PowerState::CountDown || *power == PowerState::CoolingDown)
+                            : *power != PowerState::On)
             answer(std::string(kNotNow));
         else
-            sendFrames(row, 0, answer);
-    }));
+            sendFrames(row, 0, answer, caller);
+    }), caller);
 }
 
-void ProjectorBridge::sendFrames(const SetMapping& row, std::size_t index, Answer answer)
+void ProjectorBridge::sendFrames(const SetMapping& row, std::size_t index, Answer answer, const Caller& caller)
 {
     const std::string frame(row.frames[index]);
-    line_.submit(frame, "", guarded([this, &row, index, answer](const LineReply& reply) {
+    line_.submit(frame, "", guarded([this, &row, index, answer, caller](const LineReply& reply) {
         const std::string text = setAnswer(reply);
         if (text != kOk) {
             answer(text);
@@ -125,11 +136,11 @@ void ProjectorBridge::sendFrames(const SetMapping& row, std::size_t index, Answe
                 audioMuted_ = on;
         }
         if (index + 1 < row.frames.size() && !row.frames[index + 1].empty()) {
-            sendFrames(row, index + 1, answer);
+            sendFrames(row, index + 1, answer, caller);
             return;
         }
         answer(text);
-    }));
+    }), caller);
 }
 
 } // namespace orva::pjlink

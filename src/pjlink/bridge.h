@@ -18,21 +18,23 @@ struct Identity {
 };
 
 // Carries out the PJLink commands of one projector on its line, by the
-// mapping table; every client of the projector goes through it.
+// mapping table; every client of the projector goes through it. A command
+// that needs the line when the line's queue admits no more of its caller is
+// answered ERR3 at once.
 class ProjectorBridge : public CommandHandler {
 public:
     ProjectorBridge(LineQueue& line, Identity identity);
     ~ProjectorBridge() override;
 
-    void execute(const Command& command, Answer answer) override;
+    void execute(const Command& command, Answer answer, const Caller& caller) override;
 
     const Identity& identity() const { return identity_; }
     void setIdentity(Identity identity) { identity_ = std::move(identity); }
 
 private:
-    void query(const std::string& body, Answer answer);
-    void set(const SetMapping& row, Answer answer);
-    void sendFrames(const SetMapping& row, std::size_t index, Answer answer);
+    void query(const std::string& body, Answer answer, const Caller& caller);
+    void set(const SetMapping& row, Answer answer, const Caller& caller);
+    void sendFrames(const SetMapping& row, std::size_t index, Answer answer, const Caller& caller);
     // Runs `then` only while this bridge lives.
     template <typename F>
     auto guarded(F then);

@@ -36,10 +36,22 @@ void LineQueue::start()
     port_.beginOpen(); // the outcome may come back before this returns
 }
 
-void LineQueue::submit(std::string frame, std::string panelCommand, Done done)
+void LineQueue::submit(std::string frame, std::string panelCommand, Done done, Caller caller)
 {
-    pending_.push_back(Job{std::move(frame), std::move(panelCommand), std::move(done)});
+    pending_.push_back(Job{std::move(frame), std::move(panelCommand), std::move(done), std::move(caller)});
     kick();
+}
+
+bool LineQueue::admits(const std::string& source) const
+{
+    if (pending_.size() >= kMaxWaiting)
+        return false;
+    if (source.empty())
+        return true;
+    std::size_t mine = 0;
+    for (const Job& job : pending_)
+        mine += job.caller.source == source;
+    return mine < kMaxWaitingPerSource;
 }
 
 void LineQueue::kick()
@@ -55,6 +67,10 @@ void LineQueue::next()
     listen();
     if (up_ && !port_.isOpen())
         lineLost("the line closed"); // went while the spent exchange still listened
+    while (!exchange_ && !pending_.empty() && pending_.front().caller.gone()) {
+        pending_.pop_front(); // nobody to answer: its frame is not sent
+        ++dropped_;
+    }
     if (exchange_ || pending_.empty())
         return;
     Job job = std::move(pending_.front());

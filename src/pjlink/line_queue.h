@@ -4,6 +4,7 @@
 #include "link/reopen.h"
 #include "link/serial_port.h"
 #include "link/timer.h"
+#include "pjlink/caller.h"
 
 #include <cstdint>
 #include <deque>
@@ -37,6 +38,11 @@ struct LineReply {
 //
 // Completions never run inside submit(): they come from the queue's own
 // turn timer or from the port's events.
+//
+// A transaction whose caller has gone when its turn comes is dropped before
+// its frame is written (its completion never runs). The queue holds at most
+// kMaxWaiting transactions of clients, kMaxWaitingPerSource of one source:
+// admits() says whether a client's next command may join.
 class LineQueue : private SerialListener {
 public:
     using Done = std::function<void(const LineReply&)>;
@@ -52,6 +58,8 @@ public:
     using EventHandler = std::function<void(LineEvent, const std::string& text)>;
 
     static constexpr int kDefaultReplyTimeoutMs = 1000;
+    static constexpr std::size_t kMaxWaiting = 64;
+    static constexpr std::size_t kMaxWaitingPerSource = 16;
 
     // `turnMs`: how long after a submit or a finished transaction the queue
     // takes its next turn (0: at the next pass of the event loop; a virtual
@@ -66,7 +74,9 @@ public:
 
     // Queues one transaction: `frame` is written as it is (it ends in CR);
     // `panelCommand` keys the link's reply decoding ("" for none).
-    void submit(std::string frame, std::string panelCommand, Done done);
+    void submit(std::string frame, std::string panelCommand, Done done, Caller caller = {});
+    // Whether a new command of a client from `source` may queue.
+    bool admits(const std::string& source) const;
 
     void setObserver(Observer observer) { observer_ = std::move(observer); }
     void setEventHandler(EventHandler handler) { events_ = std::move(handler); }
@@ -74,12 +84,15 @@ public:
     bool lineUp() const { return up_; }
     bool busy() const { return exchange_ != nullptr; }
     std::size_t waiting() const { return pending_.size(); }
+    // Transactions dropped because their caller had gone.
+    std::uint64_t dropped() const { return dropped_; }
 
 private:
     struct Job {
         std::string frame;
         std::string panelCommand;
         Done done;
+        Caller caller;
     };
 
     void onComm(int event) override;
@@ -103,6 +116,7 @@ private:
     std::unique_ptr<Exchange> exchange_;
     std::unique_ptr<Exchange> spent_; // finished; goes before the next one starts
     Job current_;
+    std::uint64_t dropped_ = 0;
     bool up_ = false;
     bool starting_ = false;
     Observer observer_;

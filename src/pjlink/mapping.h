@@ -12,7 +12,7 @@ namespace orva::pjlink {
 // PJLink to the projector's own commands and back: the one table. The
 // manual page orva-pjlinkd(8) prints it; keep the two alike.
 //
-//   POWR 1 / 0        C00 / C01
+//   POWR 1 / 0        C00 / C01 (ERR3 while warming up or cooling down)
 //   POWR ?            CR0: 00 -> 1, 80 -> 0, 20 -> 2, 40 -> 3; an abnormality -> ERR4
 //   INPT 11 / 12 / 21 C05 / C06 / C07 (only while on, else ERR3)
 //   INPT ?            CR1: 1 -> 11, 2 -> 12, 3 -> 21, 4 -> 51, 5 -> 52

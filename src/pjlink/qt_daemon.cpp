@@ -153,7 +153,7 @@ public:
         for (const ProjectorConfig& p : projectors) {
             if (servers_.count(p.section))
                 continue;
-            auto server = std::make_unique<QtProjectorServer>(p, budget_, hooks_, logLine);
+            auto server = std::make_unique<QtProjectorServer>(p, doorman_, numbers_, hooks_, logLine);
             std::string error;
             if (!server->start(error)) {
                 logLine(error);
@@ -191,10 +191,11 @@ public:
 
 private:
     QString fileName_;
-    ConnectionBudget budget_;
+    QtTimerSource timers_;
+    Doorman doorman_{steadyClock(), timers_, logLine};
+    GreetingNumbers numbers_{greetingKey()};
     ServerHooks hooks_;
     std::map<std::string, std::unique_ptr<QtProjectorServer>> servers_;
-    QtTimerSource timers_;
     MetricsWatch metrics_{timers_, steadyClock(), unixNowMs};
 };
 

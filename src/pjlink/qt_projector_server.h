@@ -2,6 +2,7 @@
 
 #include "pjlink/bridge.h"
 #include "pjlink/config.h"
+#include "pjlink/doorman.h"
 #include "pjlink/line_queue.h"
 #include "pjlink/server_hooks.h"
 
@@ -26,8 +27,8 @@ class QtProjectorServer : public QObject {
 public:
     using Log = std::function<void(const std::string& line)>;
 
-    QtProjectorServer(ProjectorConfig config, ConnectionBudget& budget, ServerHooks hooks, Log log,
-                      QObject* parent = nullptr);
+    QtProjectorServer(ProjectorConfig config, Doorman& doorman, GreetingNumbers& numbers, ServerHooks hooks,
+                      Log log, QObject* parent = nullptr);
     ~QtProjectorServer() override;
 
     // Listens and opens the line; false with `error` when the address
@@ -39,21 +40,31 @@ public:
     quint16 listeningPort() const { return server_.serverPort(); }
 
 private:
-    void accept();
+    class Listener : public QTcpServer {
+    public:
+        std::function<void(qintptr)> incoming;
+
+    protected:
+        void incomingConnection(qintptr descriptor) override { incoming(descriptor); }
+    };
+
+    void accept(qintptr descriptor);
 
     ProjectorConfig config_;
-    ConnectionBudget& budget_;
+    Doorman& doorman_;
+    GreetingNumbers& numbers_;
     ServerHooks hooks_;
     Log log_;
-    QTcpServer server_;
+    Listener server_;
     std::unique_ptr<QtTimerSource> timers_;
     std::unique_ptr<QtSerialPort> port_;
     std::unique_ptr<LineQueue> queue_;
     std::unique_ptr<ProjectorBridge> bridge_;
 };
 
-// MD5 of `text` in lower-case hex; 8 random hex digits.
+// MD5 of `text` in lower-case hex.
 std::string md5Hex(const std::string& text);
-std::string randomHex8();
+// The key of the greeting numbers, from the system's random source.
+std::array<std::uint64_t, 4> greetingKey();
 
 } // namespace orva::pjlink

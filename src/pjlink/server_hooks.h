@@ -14,29 +14,4 @@ struct ServerHooks {
     Hook authFailed; // a client failed the authentication (it is closed)
 };
 
-// The connections all projectors together serve at once.
-class ConnectionBudget {
-public:
-    static constexpr int kDefaultLimit = 256;
-    explicit ConnectionBudget(int limit = kDefaultLimit) : limit_(limit) {}
-    bool take()
-    {
-        if (inUse_ >= limit_)
-            return false;
-        ++inUse_;
-        return true;
-    }
-    void give()
-    {
-        if (inUse_ > 0)
-            --inUse_;
-    }
-    int inUse() const { return inUse_; }
-    int limit() const { return limit_; }
-
-private:
-    int limit_;
-    int inUse_ = 0;
-};
-
 } // namespace orva::pjlink

@@ -18,8 +18,7 @@ std::string lower(std::string text)
 Session::Session(ClientLink& client, CommandHandler& handler, Timer& idleTimer, const Authentication& auth)
     : client_(client), handler_(handler), idleTimer_(idleTimer), self_(std::make_shared<Session*>(this))
 {
-    idleTimer_.setInterval(kIdleMs);
-    idleTimer_.setHandler([this] { idle(); });
+    idleTimer_.setHandler([this] { timeUp(); });
     if (!auth.password.empty()) {
         const std::string random = auth.random();
         expectedDigest_ = lower(auth.md5Hex(random + auth.password));
@@ -39,19 +38,41 @@ Session::~Session()
     idleTimer_.setEnabled(false);
 }
 
-void Session::start()
+void Session::countFrom(int ms)
 {
+    idleTimer_.setInterval(ms);
+    idleTimer_.setEnabled(true); // counts from now
+}
+
+void Session::start(int delayMs)
+{
+    if (delayMs > 0) {
+        phase_ = Phase::Delayed;
+        countFrom(delayMs);
+        return;
+    }
+    greet();
+}
+
+void Session::greet()
+{
+    phase_ = Phase::Greeted;
     client_.send(greeting_);
-    idleTimer_.setEnabled(true);
+    countFrom(kFirstCommandMs);
+    next(); // what came before the greeting
 }
 
 void Session::received(std::string_view bytes)
 {
-    if (closed_)
+    if (closed_ || phase_ == Phase::Refusing)
         return;
-    idleTimer_.setEnabled(true); // counts from now
-    for (auto& line : splitter_.feed(bytes))
+    bool commandLine = false;
+    for (auto& line : splitter_.feed(bytes)) {
+        commandLine = commandLine || parseLine(line.text).kind != ParsedLine::Kind::BadHeader;
         lines_.push_back(std::move(line));
+    }
+    if (commandLine && phase_ == Phase::Serving)
+        countFrom(kIdleMs);
     next();
     if (lines_.size() > kMaxWaitingLines)
         close();
@@ -59,23 +80,39 @@ void Session::received(std::string_view bytes)
 
 void Session::next()
 {
-    while (!busy_ && !closed_ && !lines_.empty()) {
+    // Answers given at once come back into answered() and so here while the
+    // loop below runs: they only clear `busy_`, and the loop goes on.
+    if (working_)
+        return;
+    working_ = true;
+    while (!busy_ && !closed_ && (phase_ == Phase::Greeted || phase_ == Phase::Serving) && !lines_.empty()) {
         const LineSplitter::Line line = std::move(lines_.front());
         lines_.pop_front();
         handle(line);
     }
+    working_ = false;
 }
 
 void Session::handle(const LineSplitter::Line& line)
 {
     const ParsedLine parsed = parseLine(line.text);
-    if (needsDigest_) {
-        if (parsed.kind == ParsedLine::Kind::BadHeader || lower(parsed.digest) != expectedDigest_) {
-            refuse();
-            return;
+    if (phase_ == Phase::Greeted) {
+        if (needsDigest_) {
+            if (parsed.kind == ParsedLine::Kind::BadHeader || lower(parsed.digest) != expectedDigest_) {
+                refuse();
+                return;
+            }
+            needsDigest_ = false;
+            splitter_.setLimit(kMaxLine);
         }
-        needsDigest_ = false;
-        splitter_.setLimit(kMaxLine);
+        // Without a password the first command that can be carried out is
+        // the one that counts.
+        if (!expectedDigest_.empty() || (parsed.kind == ParsedLine::Kind::Command && !line.tooLong)) {
+            phase_ = Phase::Serving;
+            countFrom(kIdleMs);
+            if (onAuthenticated_)
+                onAuthenticated_();
+        }
     }
     switch (parsed.kind) {
     case ParsedLine::Kind::BadHeader:
@@ -97,10 +134,18 @@ void Session::handle(const LineSplitter::Line& line)
     std::weak_ptr<Session*> alive = self_;
     const char commandClass = parsed.commandClass;
     const std::string body = parsed.command.body;
-    handler_.execute(parsed.command, [alive, commandClass, body](const std::string& text) {
-        if (const auto self = alive.lock(); self && *self)
-            (*self)->answered(commandClass, body, text);
-    });
+    Caller caller = caller_;
+    caller.present = [alive, present = caller_.present] {
+        const auto self = alive.lock();
+        return self && *self && !(*self)->closed_ && (!present || present());
+    };
+    handler_.execute(
+        parsed.command,
+        [alive, commandClass, body](const std::string& text) {
+            if (const auto self = alive.lock(); self && *self)
+                (*self)->answered(commandClass, body, text);
+        },
+        caller);
 }
 
 void Session::answered(char commandClass, const std::string& body, const std::string& text)
@@ -109,15 +154,20 @@ void Session::answered(char commandClass, const std::string& body, const std::st
         return;
     busy_ = false;
     client_.send(answerLine(commandClass, body, text));
-    idleTimer_.setEnabled(true);
+    countFrom(kIdleMs);
     next();
 }
 
 void Session::refuse()
 {
+    phase_ = Phase::Refusing;
+    lines_.clear();
+    const int delay = onAuthFailure_ ? onAuthFailure_() : 0;
+    if (delay > 0) {
+        countFrom(delay);
+        return;
+    }
     client_.send(std::string(kAuthRefused));
-    if (onAuthFailure_)
-        onAuthFailure_();
     close();
 }
 
@@ -131,13 +181,27 @@ void Session::close()
     client_.close();
 }
 
-void Session::idle()
+void Session::timeUp()
 {
-    if (busy_) {
-        idleTimer_.setEnabled(true); // a command of its own is still on the line
+    switch (phase_) {
+    case Phase::Delayed:
+        greet();
+        return;
+    case Phase::Greeted:
+        close(); // no valid command in time
+        return;
+    case Phase::Serving:
+        if (busy_) {
+            countFrom(kIdleMs); // a command of its own is still on the line
+            return;
+        }
+        close();
+        return;
+    case Phase::Refusing:
+        client_.send(std::string(kAuthRefused));
+        close();
         return;
     }
-    close();
 }
 
 } // namespace orva::pjlink

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/timer.h"
+#include "pjlink/caller.h"
 #include "pjlink/protocol.h"
 
 #include <deque>
@@ -26,7 +27,7 @@ class CommandHandler {
 public:
     using Answer = std::function<void(const std::string& text)>;
     virtual ~CommandHandler() = default;
-    virtual void execute(const Command& command, Answer answer) = 0;
+    virtual void execute(const Command& command, Answer answer, const Caller& caller) = 0;
 };
 
 // How a session authenticates: the password (empty: none), the random
@@ -38,14 +39,22 @@ struct Authentication {
 };
 
 // One PJLink connection: the greeting, the authentication of the first
-// command, then one command at a time, answered in the order they came. A
-// connection with nothing received and nothing to answer for kIdleMs is
-// closed. A client that sends more than kMaxWaitingLines commands ahead of
-// the answers is no PJLink client (each waits for its answer): it is closed
-// rather than queued without end.
+// command, then one command at a time, answered in the order they came.
+//
+// Deadlines: a connection whose first valid command (with the right digest,
+// when there is a password) has not come kFirstCommandMs after the greeting
+// is closed; after it, one with no complete command line from the client
+// and nothing to answer for kIdleMs is closed (bytes that end no line do
+// not count). A client that sends more than kMaxWaitingLines commands ahead
+// of the answers is no PJLink client (each waits for its answer): it is
+// closed rather than queued without end.
+//
+// Answers given at once (CLSS, NAME, errors) never make the session call
+// itself again: the waiting lines are worked off in one loop.
 class Session {
 public:
     static constexpr int kIdleMs = 30'000;
+    static constexpr int kFirstCommandMs = 10'000;
     static constexpr std::size_t kMaxWaitingLines = 64;
 
     Session(ClientLink& client, CommandHandler& handler, Timer& idleTimer, const Authentication& auth);
@@ -53,23 +62,40 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Sends the greeting.
-    void start();
+    // Sends the greeting, after `delayMs` (a source that failed to
+    // authenticate waits for it).
+    void start(int delayMs = 0);
     void received(std::string_view bytes);
 
-    // Called once when a client fails the authentication (the connection
-    // is being closed).
-    void setAuthFailureHandler(std::function<void()> handler) { onAuthFailure_ = std::move(handler); }
+    // Called once when a client fails the authentication; returns how long
+    // to wait before refusing it (and closing).
+    void setAuthFailureHandler(std::function<int()> handler) { onAuthFailure_ = std::move(handler); }
+    // Called once, at the first valid command.
+    void setAuthenticatedHandler(std::function<void()> handler) { onAuthenticated_ = std::move(handler); }
+    // The source commands are counted against, and whether the client can
+    // still take an answer.
+    void setCaller(Caller caller) { caller_ = std::move(caller); }
     bool closed() const { return closed_; }
-    bool authenticated() const { return !needsDigest_; }
+    bool authenticated() const { return phase_ == Phase::Serving; }
+    // A command runs or waits for its turn.
+    bool owesAnswers() const { return !closed_ && (busy_ || !lines_.empty()); }
 
 private:
+    enum class Phase {
+        Delayed,  // the greeting waits
+        Greeted,  // until the first valid command
+        Serving,  // commands
+        Refusing, // a failed authentication waits for its refusal
+    };
+
+    void greet();
     void handle(const LineSplitter::Line& line);
     void next();
     void answered(char commandClass, const std::string& body, const std::string& text);
     void refuse();
     void close();
-    void idle();
+    void timeUp();
+    void countFrom(int ms);
 
     ClientLink& client_;
     CommandHandler& handler_;
@@ -81,9 +107,13 @@ private:
     bool needsDigest_ = false;
     bool busy_ = false;
     bool closed_ = false;
+    bool working_ = false; // inside next()'s loop
+    Phase phase_ = Phase::Delayed;
+    Caller caller_;
     // Answers that come after the session is gone are dropped.
     std::shared_ptr<Session*> self_;
-    std::function<void()> onAuthFailure_;
+    std::function<int()> onAuthFailure_;
+    std::function<void()> onAuthenticated_;
 };
 
 } // namespace orva::pjlink

@@ -46,7 +46,7 @@ std::string run(const Case& c, std::vector<std::string>& written)
     std::optional<std::string> answer;
     const auto space = c.command.find(' ');
     bridge.execute(Command{c.command.substr(0, space), c.command.substr(space + 1)},
-                   [&](const std::string& text) { answer = text; });
+                   [&](const std::string& text) { answer = text; }, Caller{});
     std::size_t answered = 0;
     for (int ms = 0; ms < 10'000 && !answer; ++ms) {
         clock.advance(1);
@@ -70,9 +70,11 @@ TEST_P(BridgeTest, AnswersByTheTable)
 INSTANTIATE_TEST_SUITE_P(
     Table, BridgeTest,
     ::testing::Values(
-        Case{"POWR 1", kOn, "OK", {"C00\r"}},
-        Case{"POWR 0", with(kOn, "C01\r", "?\r"), "ERR3", {"C01\r"}},
-        Case{"POWR 1", with(kOn, "C00\r", ""), "ERR4", {"C00\r"}},
+        Case{"POWR 1", with(kOn, "CR0\r", "80\r"), "OK", {"CR0\r", "C00\r"}},
+        Case{"POWR 0", with(kOn, "C01\r", "?\r"), "ERR3", {"CR0\r", "C01\r"}},
+        Case{"POWR 1", with(kOn, "C00\r", ""), "ERR4", {"CR0\r", "C00\r"}},
+        Case{"POWR 1", with(kOn, "CR0\r", "20\r"), "ERR3", {"CR0\r"}}, // cooling down: it would be ignored
+        Case{"POWR 0", with(kOn, "CR0\r", "40\r"), "ERR3", {"CR0\r"}}, // warming up
         Case{"POWR ?", kOn, "1", {"CR0\r"}},
         Case{"POWR ?", with(kOn, "CR0\r", "80\r"), "0", {"CR0\r"}},
         Case{"POWR ?", with(kOn, "CR0\r", "20\r"), "2", {"CR0\r"}},
@@ -115,7 +117,7 @@ TEST(BridgeMemory, AvMuteReadsBackWhatTheBridgeLastSet)
     std::vector<std::string> answers;
     bool refuseAudio = false;
     auto ask = [&](const std::string& parameter) {
-        bridge.execute(Command{"AVMT", parameter}, [&](const std::string& a) { answers.push_back(a); });
+        bridge.execute(Command{"AVMT", parameter}, [&](const std::string& a) { answers.push_back(a); }, Caller{});
         for (int ms = 0; ms < 50; ++ms) {
             clock.advance(1);
             if (!port.written.empty() && queue.busy()) {

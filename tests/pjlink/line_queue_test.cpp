@@ -116,5 +116,36 @@ TEST_F(LineQueueTest, AFirstOpenThatFailsKeepsTrying)
     EXPECT_TRUE(other.lineUp());
 }
 
+TEST_F(LineQueueTest, AGoneCallersTransactionIsNotSentAndTheQueueHoldsABoundedNumber)
+{
+    bool here = true;
+    const Caller gone{"x", [] { return false; }};
+    queue.submit("CR0\r", "CR0\r", record("first"));
+    for (int i = 0; i < 500; ++i)
+        queue.submit("CR0\r", "CR0\r", record("gone"), gone);
+    queue.submit("CR1\r", "CR1\r", record("next"), Caller{"y", [&] { return here; }});
+    clock.advance(1);
+    port.receive("00\r");
+    clock.advance(1);
+    EXPECT_EQ(port.written, (std::vector<std::string>{"CR0\r", "CR1\r"}));
+    EXPECT_EQ(queue.dropped(), 500u);
+    port.receive("1\r");
+    clock.advance(1);
+    ASSERT_EQ(finished.size(), 2u);
+    EXPECT_EQ(finished[1].first, "next");
+
+    // Bounded: a source's own part, then the whole.
+    for (std::size_t i = 0; i < LineQueue::kMaxWaitingPerSource; ++i) {
+        EXPECT_TRUE(queue.admits("x"));
+        queue.submit("CR0\r", "CR0\r", record("x"), Caller{"x", {}});
+    }
+    EXPECT_FALSE(queue.admits("x"));
+    EXPECT_TRUE(queue.admits("y"));
+    while (queue.waiting() < LineQueue::kMaxWaiting)
+        queue.submit("CR0\r", "CR0\r", record("p"));
+    EXPECT_FALSE(queue.admits("y"));
+    EXPECT_FALSE(queue.admits(""));
+}
+
 } // namespace
 } // namespace orva::pjlink

@@ -2,12 +2,14 @@
 """orva-pjlinkd end to end, seen by a PJLink client of its own (this file,
 standard library only): in front of orva-projector-sim directly (with a
 password) and through ser2net's RFC 2217 port (without), many clients at
-once, a lost line, SIGHUP, SIGTERM, and refused configuration files.
+once, hostile peers, a lost line, SIGHUP, SIGTERM, and refused configuration
+files. Peers use loopback addresses of their own (127.0.0.x): the bridge
+counts connections and failures per source.
 
     tests/pjlink/pjlink_e2e.py path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl
 
 Exit status 0 when all checks pass (CTest runs it as pjlink.e2e)."""
-import atexit, hashlib, os, re, shutil, signal, socket, subprocess, sys, tempfile, threading, time
+import atexit, hashlib, os, re, shutil, signal, socket, struct, subprocess, sys, tempfile, threading, time
 
 if len(sys.argv) != 4:
     sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl")
@@ -62,8 +64,8 @@ class Client:
     """A PJLink class 1 client: lines end in CR; the first command carries
     the MD5 of the greeting's random number and the password."""
 
-    def __init__(self, port, password=None):
-        self.s = socket.create_connection(("127.0.0.1", port), timeout=20)
+    def __init__(self, port, password=None, source="127.0.0.1"):
+        self.s = socket.create_connection(("127.0.0.1", port), timeout=20, source_address=(source, 0))
         self.buf = b""
         self.greeting = self.line()
         self.prefix = ""
@@ -124,6 +126,7 @@ check(wait_for(lambda: accepts(ser_port)), "ser2net listens")
 # ---------------------------------------------------------------- the daemon
 p_direct, p_served = free_port(), free_port()
 conf = os.path.join(work, "pjlinkd.conf")
+metrics_port = free_port()
 
 
 def write_conf(served_name):
@@ -143,7 +146,7 @@ listen=127.0.0.1:{p_served}
 name={served_name}
 
 [metrics]
-listen=127.0.0.1:{free_port()}
+listen=127.0.0.1:{metrics_port}
 """)
 
 
@@ -174,13 +177,14 @@ def journal():
 
 
 # ------------------------------------------------------- with the password
-wrong = Client(p_direct, "not the password")
+wrong = Client(p_direct, "not the password", "127.0.0.20")
 check(re.fullmatch(r"PJLINK 1 [0-9a-f]{8}", wrong.greeting or "") is not None, "greeting asks for authentication",
       wrong.greeting)
 check(wrong.ask("%1POWR ?") == "PJLINK ERRA" and wrong.line() is None, "a wrong digest: ERRA and closed")
-bare = Client(p_direct)
+bare = Client(p_direct, source="127.0.0.20")
 check(bare.ask("%1POWR ?") == "PJLINK ERRA", "no digest at all: ERRA")
-check(wait_for(lambda: journal().count("authentication failed") == 2, 5), "each failure has a journal line")
+check(wait_for(lambda: "authentication failed for 127.0.0.20" in journal(), 5)
+      and journal().count("authentication failed") == 1, "the first failure has a journal line, the next are counted")
 
 a = Client(p_direct, "se,cret")
 check(a.value("%1POWR ?") == "0", "POWR ? in stand-by")
@@ -206,9 +210,9 @@ check(b.value("%1POWR ?") == "0" and b.value("%1INPT ?") == "11", "read through 
 check(b.value("%1POWR 1") == "OK" and wait_for(lambda: b.value("%1POWR ?") == "1", 10), "powered on through RFC 2217")
 
 # ------------------------------------------------- many clients at once
-def poller(port, password, rounds, bad):
+def poller(port, password, rounds, bad, source):
     try:
-        c = Client(port, password)
+        c = Client(port, password, source)
         for i in range(rounds):
             for command, pattern in (("%1POWR ?", r"1"), ("%1LAMP ?", r"\d+ 1"), ("%1INPT ?", r"\d\d")):
                 got = c.value(command)
@@ -220,13 +224,164 @@ def poller(port, password, rounds, bad):
 
 
 bad = []
-threads = [threading.Thread(target=poller, args=(p_direct if i % 2 else p_served, "se,cret" if i % 2 else None, 3, bad))
+threads = [threading.Thread(target=poller, args=(p_direct if i % 2 else p_served, "se,cret" if i % 2 else None, 3, bad,
+                                                 f"127.0.0.{2 + i % 8}"))
            for i in range(64)]
 for t in threads:
     t.start()
 for t in threads:
     t.join(120)
 check(not bad and not any(t.is_alive() for t in threads), "64 clients at once: every answer is its own", bad[:3])
+
+# ------------------------------------------------------- hostile peers
+def connect(port, source):
+    return socket.create_connection(("127.0.0.1", port), timeout=20, source_address=(source, 0))
+
+
+def alive():
+    return daemon.poll() is None
+
+
+def transactions(section):
+    import urllib.request
+    text = urllib.request.urlopen(f"http://127.0.0.1:{metrics_port}/metrics", timeout=20).read().decode()
+    return sum(float(l.rsplit(" ", 1)[1]) for l in text.splitlines()
+               if l.startswith("orva_transactions_total{") and f'"{section}"' in l)
+
+
+def burst():
+    """20,000 pipelined lines in one write: answered or let go; the others still served."""
+    s = connect(p_served, "127.0.0.12")
+    s.recv(64)
+    got = b""
+    try:
+        s.sendall(b"%1CLSS ?\r" * 20000)
+        while len(got) < 20000 * 9:
+            piece = s.recv(65536)
+            if not piece:
+                break
+            got += piece
+    except OSError:
+        pass
+    s.close()
+    other = Client(p_served, source="127.0.0.13")
+    return alive() and other.value("%1CLSS ?") == "1", f"{got.count(b'%1CLSS=1')} answered, alive {alive()}"
+
+
+def hog():
+    """256 connections from one source: capped; another source is still greeted, and the log summarises."""
+    refusals_before = journal().count("refused")
+    held, greeted = [], 0
+    for _ in range(256):
+        try:
+            h = connect(p_served, "127.0.0.9")
+            h.settimeout(2)
+            held.append(h)
+            greeted += h.recv(64).startswith(b"PJLINK")
+        except OSError:
+            pass
+    c = Client(p_served, source="127.0.0.14")
+    d = Client(p_direct, "se,cret", "127.0.0.14")
+    ok = c.value("%1POWR ?") == "1" and d.value("%1POWR ?") == "1" and greeted <= 64
+    for h in held:
+        h.close()
+    lines = journal().count("refused") - refusals_before
+    return ok and 1 <= lines <= 3, f"{greeted} greeted, {lines} log lines"
+
+
+def drip(first):
+    """A byte every 2 s (a NUL, a LF, half a line) keeps nothing open: closed by the deadline or the idle close."""
+    c = Client(p_served, source="127.0.0.10")
+    if first:
+        c.value("%1CLSS ?")
+    started = time.monotonic()
+    try:
+        for piece in [b"\0", b"\n", b"%1PO"] * 20:
+            c.s.sendall(piece)
+            c.s.settimeout(2)
+            try:
+                if c.s.recv(64) == b"":
+                    break
+            except socket.timeout:
+                pass
+    except OSError:
+        pass
+    took = time.monotonic() - started
+    return (25 if first else 8) < took < (50 if first else 25), f"closed after {took:.1f} s"
+
+
+def erst_cycles():
+    """500 connect / ERST ? / close: the reads of clients that have gone do not reach the line."""
+    before = transactions("served")
+    for _ in range(500):
+        s = connect(p_served, "127.0.0.15")
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))  # gone: reset
+        s.sendall(b"%1ERST ?\r")
+        s.close()
+    real = Client(p_served, source="127.0.0.16")
+    answer = real.value("%1POWR ?")
+    spent = transactions("served") - before
+    return answer == "1" and spent < 200, f"{answer}, {spent:.0f} line transactions"
+
+
+def guessing():
+    """Wrong digests from one source are slowed; the right password from another is not."""
+    answered, started = 0, time.monotonic()
+    while time.monotonic() - started < 8:
+        try:
+            g = Client(p_direct, "guess", "127.0.0.11")
+            answered += g.ask("%1POWR ?") == "PJLINK ERRA"
+            g.close()
+        except OSError:
+            pass
+    right = Client(p_direct, "se,cret", "127.0.0.17")
+    return answered <= 6 and right.value("%1POWR ?") == "1", f"{answered} guesses answered in 8 s"
+
+
+def replay():
+    """A recorded greeting and digest do not open another connection; greetings never repeat."""
+    c = Client(p_direct, "se,cret", "127.0.0.18")
+    recorded = c.prefix
+    c.value("%1CLSS ?")
+    c.close()
+    randoms = set()
+    for _ in range(2000):
+        s = connect(p_direct, "127.0.0.19")
+        randoms.add(s.recv(64))
+        s.close()
+    r = Client(p_direct, source="127.0.0.18")
+    refused = r.ask(recorded + "%1POWR 1") == "PJLINK ERRA"
+    return refused and len(randoms) == 2000, f"refused {refused}, {len(randoms)} distinct of 2000"
+
+
+def half_closed():
+    """A client that shuts down its side after its command still gets the answer."""
+    s = connect(p_served, "127.0.0.21")
+    s.recv(64)
+    s.sendall(b"%1POWR ?\r")
+    s.shutdown(socket.SHUT_WR)
+    got = s.recv(64)
+    s.close()
+    return got == b"%1POWR=1\r", got
+
+
+dripping = {}
+drippers = [threading.Thread(target=lambda f=f: dripping.__setitem__(f, drip(f))) for f in (False, True)]
+for t in drippers:
+    t.start()
+for case in (burst, hog, erst_cycles, guessing, replay, half_closed):
+    try:
+        ok, detail = case()
+    except OSError as e:
+        ok, detail = False, e
+    check(ok, case.__doc__, detail)
+for t in drippers:
+    t.join(90)
+for first in (False, True):
+    ok, detail = dripping.get(first, (False, "no result"))
+    check(ok, drip.__doc__ + (" (after a command)" if first else " (never a command)"), detail)
+check(alive() and "authentication failed" in journal() and journal().count("authentication failed") < 10,
+      "failures are summarised in the journal", journal().count("authentication failed"))
 
 # ----------------------------------------------------------- a lost line
 sim_direct.terminate()

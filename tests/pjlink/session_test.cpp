@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+
 namespace orva::pjlink {
 namespace {
 
@@ -18,9 +19,10 @@ struct Client : ClientLink {
 
 // Answers from a list, and holds an answer back while asked to.
 struct Handler : CommandHandler {
-    void execute(const Command& c, Answer answer) override
+    void execute(const Command& c, Answer answer, const Caller& caller) override
     {
         seen.push_back(c.body + " " + c.parameter);
+        callers.push_back(caller);
         if (holdBack)
             held.push_back(std::move(answer));
         else
@@ -28,18 +30,19 @@ struct Handler : CommandHandler {
     }
     std::vector<std::string> seen;
     std::vector<Answer> held;
+    std::vector<Caller> callers;
     bool holdBack = false;
 };
 
 class SessionTest : public ::testing::Test {
 protected:
-    std::unique_ptr<Session> open(const std::string& password)
+    std::unique_ptr<Session> open(const std::string& password, int delayMs = 0)
     {
         // A stand-in digest: what matters here is that the session checks it.
         Authentication auth{password, [] { return std::string("0badcafe"); },
                             digestFor};
         auto s = std::make_unique<Session>(client, handler, idle, auth);
-        s->start();
+        s->start(delayMs);
         return s;
     }
     static std::string digestFor(const std::string& text)
@@ -109,7 +112,7 @@ TEST_F(SessionTest, TheFirstCommandCarriesTheDigestOfRandomAndPassword)
         handler.seen.clear();
         int failures = 0;
         auto s = open("secret");
-        s->setAuthFailureHandler([&] { ++failures; });
+        s->setAuthFailureHandler([&] { ++failures; return 0; });
         client.sent.clear();
         s->received(first + "%1POWR 1\r");
         EXPECT_EQ(client.sent, "PJLINK ERRA\r") << first;
@@ -119,16 +122,45 @@ TEST_F(SessionTest, TheFirstCommandCarriesTheDigestOfRandomAndPassword)
     }
 }
 
-TEST_F(SessionTest, IdleFor30SecondsIsClosedButNotWhileItsCommandRuns)
+TEST_F(SessionTest, DeadlinesCountFromTheGreetingAndFromTheLastCompleteLine)
 {
+    // The first valid command must come within 10 s of the greeting; what
+    // is not one (garbage, a half line) does not stop the count.
+    auto late = open("");
+    late->received("garbage\r%1CL");
+    clock.advance(9'999);
+    EXPECT_FALSE(client.closed);
+    clock.advance(1);
+    EXPECT_TRUE(client.closed);
+
+    // After it, 30 s without a complete line closes: a NUL, a LF or half
+    // a line 28.5 s on keep nothing open; the line they complete does.
+    for (const std::string_view drip : {std::string_view("\0", 1), std::string_view("\n"), std::string_view("%1PO")}) {
+        client = Client{};
+        int authenticated = 0;
+        auto s = open("");
+        s->setAuthenticatedHandler([&] { ++authenticated; });
+        clock.advance(9'000);
+        s->received("%1POWR ?\r");
+        EXPECT_EQ(authenticated, 1);
+        clock.advance(28'500);
+        s->received(drip);
+        clock.advance(1'499);
+        EXPECT_FALSE(client.closed);
+        clock.advance(1);
+        EXPECT_TRUE(client.closed) << int(drip[0]);
+    }
+    client = Client{};
     auto s = open("");
+    s->received("%1POWR ?\r%1PO");
     clock.advance(29'000);
-    s->received("%1POWR ?\r");
+    s->received("WR ?\r");
     clock.advance(29'999);
     EXPECT_FALSE(client.closed);
     clock.advance(1);
     EXPECT_TRUE(client.closed);
 
+    // While its own command runs the connection stays.
     client = Client{};
     handler.holdBack = true;
     auto busy = open("");
@@ -139,14 +171,51 @@ TEST_F(SessionTest, IdleFor30SecondsIsClosedButNotWhileItsCommandRuns)
     clock.advance(30'000);
     EXPECT_TRUE(client.closed);
 
-    // An answer that comes after the client went is dropped.
+    // An answer that comes after the client went is dropped; the handler
+    // is told it went.
     client = Client{};
     auto gone = open("");
     gone->received("%1POWR ?\r");
-    auto late = handler.held.back();
+    auto late2 = handler.held.back();
+    const Caller caller = handler.callers.back();
+    EXPECT_FALSE(caller.gone());
     gone.reset();
-    late("1");
+    EXPECT_TRUE(caller.gone());
+    late2("1");
     EXPECT_EQ(client.sent, "PJLINK 0\r");
+}
+
+TEST_F(SessionTest, ABurstAnsweredAtOnceIsWorkedOffWithoutRecursion)
+{
+    // Each line answered inside execute: with recursion this many frames
+    // overflow the stack.
+    auto s = open("");
+    std::string burst;
+    for (int i = 0; i < 200'000; ++i)
+        burst += "%1CLSS ?\r";
+    s->received(burst);
+    EXPECT_EQ(handler.seen.size(), 200'000u);
+    EXPECT_EQ(client.sent.size(), std::string("PJLINK 0\r").size() + 200'000 * std::string("%1CLSS=done\r").size());
+    EXPECT_FALSE(client.closed);
+}
+
+TEST_F(SessionTest, AFailedAuthenticationWaitsAsToldAndADelayedGreetingToo)
+{
+    auto s = open("secret", 4'000);
+    EXPECT_EQ(client.sent, ""); // the greeting waits
+    s->received(digestFor("0badcafewrong") + "%1POWR ?\r"); // before the greeting: held
+    clock.advance(3'999);
+    EXPECT_EQ(client.sent, "");
+    s->setAuthFailureHandler([] { return 2'000; });
+    clock.advance(1);
+    EXPECT_EQ(client.sent, "PJLINK 1 0badcafe\r");
+    clock.advance(1'999);
+    EXPECT_FALSE(client.closed);
+    s->received(digestFor("0badcafesecret") + "%1POWR ?\r"); // too late: refused already
+    clock.advance(1);
+    EXPECT_EQ(client.sent, "PJLINK 1 0badcafe\rPJLINK ERRA\r");
+    EXPECT_TRUE(client.closed);
+    EXPECT_TRUE(handler.seen.empty());
 }
 
 } // namespace
