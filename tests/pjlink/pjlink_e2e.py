@@ -382,6 +382,8 @@ for first in (False, True):
     check(ok, drip.__doc__ + (" (after a command)" if first else " (never a command)"), detail)
 check(alive() and "authentication failed" in journal() and journal().count("authentication failed") < 10,
       "failures are summarised in the journal", journal().count("authentication failed"))
+a.close()  # idle for longer than the idle close meanwhile
+a = Client(p_direct, "se,cret")
 
 # ----------------------------------------------------------- a lost line
 sim_direct.terminate()
