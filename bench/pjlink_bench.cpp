@@ -167,14 +167,17 @@ struct Poller : QObject {
     std::int64_t startUs = 0;
     QTimer deadline;
 
+    Poller()
+    {
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, this, [this] { finish(false); });
+    }
     void poll()
     {
         buffer.clear();
         socket = connectFrom("127.0.0.1", port, this);
         startUs = nowUs();
-        deadline.setSingleShot(true);
         deadline.start(15'000);
-        QObject::connect(&deadline, &QTimer::timeout, socket, [this] { finish(false); }, Qt::UniqueConnection);
         QObject::connect(socket, &QTcpSocket::readyRead, this, [this, s = socket] {
             if (s != socket)
                 return;

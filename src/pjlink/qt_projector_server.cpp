@@ -89,7 +89,13 @@ public:
 
     Session& session() { return session_; }
 
-    void abort() { socket_->abort(); }
+    void abort()
+    {
+        if (halfClosed_)
+            deleteLater(); // Qt's side is closed already
+        else
+            socket_->abort();
+    }
 
     void send(const std::string& bytes) override
     {
