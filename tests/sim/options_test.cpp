@@ -38,6 +38,22 @@ TEST(SimOptions, ValuesInlineOrAsTheNextArgument)
     EXPECT_EQ(o.gapMs, 50);
     EXPECT_EQ(o.seed, 4294967295u);
     EXPECT_TRUE(std::holds_alternative<HelpWanted>(parse({"--quiet", "--help"})));
+
+    const auto faulty = parse({"--fault=temperature", "--lamp-off", "--sensors-unreadable", "--state-file", "/tmp/s"});
+    ASSERT_TRUE(std::holds_alternative<Options>(faulty)) << errorOf(faulty);
+    const Condition wanted{Fault::Temperature, true, true};
+    EXPECT_EQ(std::get<Options>(faulty).model.condition, wanted);
+    EXPECT_EQ(std::get<Options>(faulty).stateFile, "/tmp/s");
+}
+
+TEST(SimOptions, AStateFileReadsLikeTheOptions)
+{
+    const Condition lamp{Fault::Lamp, true, false};
+    EXPECT_EQ(parseCondition("# failed\n\n  fault=lamp \r\nlamp-off\n"), lamp);
+    EXPECT_EQ(parseCondition(""), Condition{});
+    EXPECT_EQ(parseCondition("sensors-unreadable"), (Condition{Fault::None, false, true}));
+    EXPECT_FALSE(parseCondition("fault=fire\n"));
+    EXPECT_FALSE(parseCondition("lamp-off=yes\n"));
 }
 
 TEST(SimOptions, WhatCannotBeFollowedIsSaid)
@@ -49,6 +65,7 @@ TEST(SimOptions, WhatCannotBeFollowedIsSaid)
     EXPECT_EQ(errorOf(parse({"--delay", "5ms"})), "--delay wants a number from 0 to 86400000, not \"5ms\"");
     EXPECT_EQ(errorOf(parse({"--lamp-hours="})), "--lamp-hours wants a number from 0 to 99999, not \"\"");
     EXPECT_EQ(errorOf(parse({"--gap", "5"})), "--gap goes with --split");
+    EXPECT_EQ(errorOf(parse({"--fault", "fire"})), "--fault wants lamp, temperature, power or none, not \"fire\"");
 }
 
 TEST(SimOutbox, RepliesGoOutDelayedInPiecesOneAfterTheOther)

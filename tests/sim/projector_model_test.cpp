@@ -228,6 +228,73 @@ TEST(ProjectorModelPower, ZeroDurationsSwitchAtOnce)
     EXPECT_EQ(reply(model, "CR0"), "80\r");
 }
 
+// ---- conditions ----------------------------------------------------------
+
+// What each condition makes the reads say, in stand-by, while on and while
+// cooling down (power on or off is asked for where the row says so).
+TEST(ProjectorModelConditions, EachConditionChangesOnlyItsReads)
+{
+    struct Row {
+        const char* what;
+        Condition condition;
+        const char* power; // "C00", "C02" after being on, or "" for stand-by
+        const char* cr0;
+        const char* lampsts;
+        const char* cr6; // "" when the ordinary temperatures
+    };
+    const Row rows[] = {
+        {"none, on", {}, "C00", "00\r", "000 1I\r", ""},
+        {"temperature, stand-by", {Fault::Temperature}, "", "88\r", "000 1O\r", ""},
+        {"temperature, on", {Fault::Temperature}, "C00", "08\r", "000 1I\r", ""},
+        {"temperature, cooling", {Fault::Temperature}, "C02", "28\r", "000 1O\r", ""},
+        {"power", {Fault::Power}, "C00", "10\r", "000 1I\r", ""},
+        {"lamp, stand-by: will not strike", {Fault::Lamp}, "C00", "81\r", "000 1X\r", ""},
+        {"lamp off while on", {Fault::None, true}, "C00", "00\r", "000 1O\r", ""},
+        {"sensors", {Fault::None, false, true}, "C00", "00\r", "000 1I\r", "----- ----- -----\r"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ModelSettings s = quick();
+        s.condition = row.condition;
+        ProjectorModel model(s);
+        if (std::string_view(row.power) == "C02") {
+            model.answer("C00");
+            model.advance(5000);
+        }
+        if (*row.power)
+            model.answer(row.power);
+        model.advance(500);
+        if (std::string_view(row.power) == "C00")
+            model.advance(1000);
+        EXPECT_EQ(reply(model, "CR0"), row.cr0);
+        EXPECT_EQ(reply(model, "CR LAMPSTS"), row.lampsts);
+        if (*row.cr6)
+            EXPECT_EQ(reply(model, "CR6"), row.cr6);
+        else
+            EXPECT_NE(reply(model, "CR6").find('.'), std::string::npos);
+    }
+}
+
+// A lamp that fails while it burns cools the projector down; one that is off
+// adds no lamp time; clearing the fault lets it power on again.
+TEST(ProjectorModelConditions, ALampFailureWhileOnCoolsDown)
+{
+    ModelSettings s = quick();
+    s.lampHours = 0;
+    ProjectorModel model(s);
+    model.answer("C00");
+    model.advance(1000);
+    model.setCondition({Fault::Lamp});
+    EXPECT_EQ(reply(model, "CR0"), "21\r");
+    model.advance(2000);
+    EXPECT_EQ(reply(model, "CR0"), "81\r");
+    model.setCondition({Fault::None, true});
+    model.answer("C00");
+    model.advance(3 * 3'600'000LL);
+    EXPECT_EQ(reply(model, "CR0"), "00\r");
+    EXPECT_EQ(reply(model, "CR3"), "00000\r");
+}
+
 // ---- lamp ----------------------------------------------------------------
 
 TEST(ProjectorModelLamp, LampTimeRunsOnlyWhileTheLampIsLit)

@@ -173,5 +173,22 @@ got, _ = ask(fd, b"CR0\r", until=3)
 check(open(speed).read() == "9600\n", "--speed-file follows the speed a client sets", open(speed).read())
 os.close(fd); s.stop()
 
+# -- conditions: options, then a state file that comes, changes and goes --------
+state = os.path.join(work, "state")
+s = Sim("--fault", "temperature", "--state-file", state); fd = open_line(s.dev)
+seen = []
+for content in (None, "fault=lamp\nlamp-off\n", "sensors-unreadable\n", "fault=fire\n", None):
+    if content is None:
+        if os.path.exists(state): os.remove(state)
+    else:
+        with open(state + ".new", "w") as f: f.write(content)
+        os.rename(state + ".new", state)
+    seen.append(tuple(ask(fd, c, until=3)[0] for c in (b"CR0\r", b"CR LAMPSTS\r", b"CR6\r")))
+os.close(fd); s.stop()
+check([r[:2] for r in seen] == [(b"88\r", b"000 1O\r"), (b"81\r", b"000 1X\r"), (b"80\r", b"000 1O\r"),
+                                 (b"80\r", b"000 1O\r"), (b"88\r", b"000 1O\r")]
+      and seen[2][2] == b"----- ----- -----\r" and seen[3][2] == seen[2][2] and b"." in seen[4][2],
+      "--fault and --state-file: the file while it exists, a broken one changes nothing", seen)
+
 print("all passed" if failures == 0 else f"{failures} failed")
 sys.exit(1 if failures else 0)

@@ -1,5 +1,6 @@
 #include "projector_sim/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <optional>
@@ -25,6 +26,19 @@ else "?" CR. Starts in stand-by. Runs until SIGTERM or SIGINT.
   --count-down MS    time from stand-by to on (default 2000)
   --cool-down MS     time from cooling down to stand-by (default 3000)
   --lamp-hours N     lamp time at start (default 123)
+
+Conditions a real projector reports, all off by default:
+  --fault NAME       lamp: the lamp has failed (CR0 "81", or "21" while
+                     cooling down; CR LAMPSTS "000 1X"; it will not power
+                     on); temperature: CR0 carries the temperature flag
+                     ("08", "88", ...); power: CR0 "10"; none
+  --lamp-off         the lamp is off while the power is on (CR LAMPSTS
+                     "000 1O"; the lamp time stands still)
+  --sensors-unreadable  CR6 answers "----- ----- -----"
+  --state-file FILE  while FILE exists, it sets the condition in place of
+                     the three options above: one a line, without the
+                     dashes ("fault=temperature", "lamp-off"); looked at
+                     before each command, so a test can change it
 
 Faults, all off by default:
   --delay MS         wait MS before each reply
@@ -66,6 +80,13 @@ constexpr Option kOptions[] = {
     {"--link", K::Text, 0, 0, [](Options& o, std::string_view t, std::int64_t) { o.link = t; }},
     {"--log", K::Text, 0, 0, [](Options& o, std::string_view t, std::int64_t) { o.log = t; }},
     {"--speed-file", K::Text, 0, 0, [](Options& o, std::string_view t, std::int64_t) { o.speedFile = t; }},
+    {"--state-file", K::Text, 0, 0, [](Options& o, std::string_view t, std::int64_t) { o.stateFile = t; }},
+    {"--fault", K::Text, 0, 0,
+     [](Options& o, std::string_view t, std::int64_t) { o.faultName = t; }},
+    {"--lamp-off", K::Switch, 0, 0,
+     [](Options& o, std::string_view, std::int64_t) { o.model.condition.lampOff = true; }},
+    {"--sensors-unreadable", K::Switch, 0, 0,
+     [](Options& o, std::string_view, std::int64_t) { o.model.condition.sensorsUnreadable = true; }},
     {"--quiet", K::Switch, 0, 0, [](Options& o, std::string_view, std::int64_t) { o.quiet = true; }},
     {"--count-down", K::Number, 0, kMaxMs,
      [](Options& o, std::string_view, std::int64_t n) { o.model.countDownMs = n; }},
@@ -149,7 +170,41 @@ ParsedOptions parseOptions(int argc, const char* const* argv)
     }
     if (o.gapMs > 0 && o.split == 0)
         return UsageError{"--gap goes with --split"};
+    if (!o.faultName.empty()) {
+        const auto fault = faultNamed(o.faultName);
+        if (!fault)
+            return UsageError{"--fault wants lamp, temperature, power or none, not \"" + o.faultName + "\""};
+        o.model.condition.fault = *fault;
+    }
     return o;
+}
+
+std::optional<Condition> parseCondition(std::string_view text)
+{
+    Condition c;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        if (line == "lamp-off")
+            c.lampOff = true;
+        else if (line == "sensors-unreadable")
+            c.sensorsUnreadable = true;
+        else if (line.starts_with("fault=")) {
+            const auto fault = faultNamed(line.substr(6));
+            if (!fault)
+                return std::nullopt;
+            c.fault = *fault;
+        } else
+            return std::nullopt;
+    }
+    return c;
 }
 
 } // namespace orva::sim

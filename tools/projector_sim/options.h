@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -14,6 +15,8 @@ struct Options {
     std::string link;      // a symlink to the device, removed at exit
     std::string log;       // every received command, stamped
     std::string speedFile; // the line speed a client set
+    std::string stateFile; // the condition, while the file exists
+    std::string faultName; // as given to --fault
     bool quiet = false;
     ModelSettings model;
     // Faults, all off by default.
@@ -36,6 +39,11 @@ struct UsageError {
 };
 
 using ParsedOptions = std::variant<Options, HelpWanted, UsageError>;
+
+// The text of a state file: one setting a line, as the options without their
+// dashes ("fault=lamp", "lamp-off", "sensors-unreadable"); blank lines and
+// lines starting with '#' are skipped. Nothing when a line is not one of them.
+std::optional<Condition> parseCondition(std::string_view text);
 
 ParsedOptions parseOptions(int argc, const char* const* argv);
 

@@ -87,10 +87,31 @@ std::string temperatureField(int tenths)
     return text;
 }
 
+std::optional<Fault> faultNamed(std::string_view name)
+{
+    if (name == "none")
+        return Fault::None;
+    if (name == "lamp")
+        return Fault::Lamp;
+    if (name == "temperature")
+        return Fault::Temperature;
+    if (name == "power")
+        return Fault::Power;
+    return std::nullopt;
+}
+
 ProjectorModel::ProjectorModel(ModelSettings settings)
     : settings_(settings)
     , lampMs_(std::clamp<std::int64_t>(settings.lampHours, 0, kMaxLampHours) * kMsPerHour)
 {
+    setCondition(settings.condition);
+}
+
+void ProjectorModel::setCondition(const Condition& condition)
+{
+    condition_ = condition;
+    if (condition_.fault == Fault::Lamp)
+        powerOff();
 }
 
 std::int64_t ProjectorModel::lampHours() const
@@ -124,8 +145,8 @@ void ProjectorModel::settle()
 
 void ProjectorModel::powerOn()
 {
-    if (power_ != Power::Standby)
-        return; // already on its way, or must finish cooling first
+    if (power_ != Power::Standby || condition_.fault == Fault::Lamp)
+        return; // already on its way, must finish cooling first, or has no lamp
     power_ = Power::CountDown;
     deadline_ = nowMs_ + std::max<std::int64_t>(settings_.countDownMs, 0);
     if (settings_.countDownMs <= 0)
@@ -154,13 +175,20 @@ std::optional<std::string> ProjectorModel::answer(std::string_view command)
 std::optional<std::string> ProjectorModel::read(std::string_view command) const
 {
     if (command == "CR0") {
+        if (condition_.fault == Fault::Power)
+            return line("10");
+        if (condition_.fault == Fault::Lamp)
+            return line(power_ == Power::CoolingDown ? "21" : "81");
+        std::string code = "80";
         switch (power_) {
-        case Power::On: return line("00");
-        case Power::CountDown: return line("40");
-        case Power::CoolingDown: return line("20");
+        case Power::On: code = "00"; break;
+        case Power::CountDown: code = "40"; break;
+        case Power::CoolingDown: code = "20"; break;
         case Power::Standby: break;
         }
-        return line("80");
+        if (condition_.fault == Fault::Temperature)
+            code[1] = '8';
+        return line(code);
     }
     if (command == "CR1")
         return line(std::string(1, static_cast<char>('0' + static_cast<int>(input_))));
@@ -177,6 +205,8 @@ std::optional<std::string> ProjectorModel::read(std::string_view command) const
         return line(std::string{leftRight ? '0' : '1', topBottom ? '0' : '1'});
     }
     if (command == "CR6") {
+        if (condition_.sensorsUnreadable)
+            return line("----- ----- -----");
         // Intake, inside, exhaust.
         std::array<int, 3> t{250, 262, 270};
         switch (power_) {
@@ -190,8 +220,11 @@ std::optional<std::string> ProjectorModel::read(std::string_view command) const
     }
     if (command == "CR7" || command == "CR LAMPMODE")
         return line("000 " + std::string(lampModeWord(lampMode_)));
-    if (command == "CR LAMPSTS")
+    if (command == "CR LAMPSTS") {
+        if (condition_.fault == Fault::Lamp)
+            return line("000 1X");
         return line(lampOn() ? "000 1I" : "000 1O");
+    }
     return std::nullopt;
 }
 

@@ -20,10 +20,32 @@ enum class LampMode { Eco, Normal, High };
 // Selected input, as the input read reports it.
 enum class Input { Computer1 = 1, Computer2 = 2, Video = 3 };
 
+// What the projector reports beyond its ordinary states, as a real one does
+// when something has gone wrong.
+enum class Fault {
+    None,
+    Lamp,        // the lamp has failed: it cools down, will not strike again;
+                 // CR0 "21" cooling down, "81" stand-by; CR LAMPSTS "000 1X"
+    Temperature, // CR0 reports its state with the temperature flag: "08",
+                 // "48", "28", "88"
+    Power,       // CR0 "10"
+};
+
+struct Condition {
+    Fault fault = Fault::None;
+    bool lampOff = false;           // the lamp is off (and reads so) while the power is on
+    bool sensorsUnreadable = false; // CR6 "----- ----- -----"
+    bool operator==(const Condition&) const = default;
+};
+
+// "lamp", "temperature", "power" or "none".
+std::optional<Fault> faultNamed(std::string_view name);
+
 struct ModelSettings {
     std::int64_t countDownMs = 2000;   // stand-by to on
     std::int64_t coolDownMs = 3000;    // on to stand-by
     std::int64_t lampHours = 123;      // lamp time at start
+    Condition condition;               // at start
 };
 
 // A projector of the family as seen from its serial line: one command line in
@@ -39,8 +61,10 @@ struct ModelSettings {
 //   CR4  mirroring   "11" normal, "10" top/bottom, "01" left/right, "00" both
 //   CR6  temperature three fields "+DD.D" separated by one blank
 //   CR7, CR LAMPMODE "000 NORMAL" / "000 HIGH" / "000 ECO"
-//   CR LAMPSTS       "000 1I" lamp on, "000 1O" lamp off
-// each followed by CR. An empty line gets no reply at all.
+//   CR LAMPSTS       "000 1I" lamp on, "000 1O" lamp off, "000 1X" failed
+// each followed by CR. An empty line gets no reply at all. The condition
+// (a fault, a lamp that reads off, sensors that cannot be read) changes the
+// reads as described with Fault and Condition.
 class ProjectorModel {
 public:
     static constexpr char kAck = '\x06';
@@ -58,7 +82,14 @@ public:
 
     std::int64_t now() const { return nowMs_; }
     Power power() const { return power_; }
-    bool lampOn() const { return power_ == Power::CountDown || power_ == Power::On; }
+    bool lampOn() const
+    {
+        return (power_ == Power::CountDown || power_ == Power::On) && !condition_.lampOff;
+    }
+    // From now on the projector reports `condition`. A lamp failure while
+    // the lamp burns sends it cooling down.
+    void setCondition(const Condition& condition);
+    const Condition& condition() const { return condition_; }
     Input input() const { return input_; }
     LampMode lampMode() const { return lampMode_; }
     std::int64_t lampHours() const;
@@ -82,6 +113,7 @@ private:
     std::int64_t lampMs_ = 0;
     bool ceiling_ = false;
     bool rear_ = false;
+    Condition condition_;
 };
 
 // The temperature field: sign, two digits, point, one digit ("+25.5").

@@ -207,6 +207,34 @@ void Simulator::checkSpeed()
     note("line speed %ld", speed);
 }
 
+// While the state file exists it is the condition; once it is gone, the
+// command line's is again. A file that cannot be read as one keeps the
+// condition as it was.
+void Simulator::readState()
+{
+    if (o_.stateFile.empty())
+        return;
+    Condition wanted = o_.model.condition;
+    if (std::FILE* f = std::fopen(o_.stateFile.c_str(), "r")) {
+        std::string text;
+        char buffer[512];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && text.size() < 65536)
+            text.append(buffer, n);
+        std::fclose(f);
+        const auto read = parseCondition(text);
+        if (!read) {
+            note("%s: not a state (kept as it was)", o_.stateFile.c_str());
+            return;
+        }
+        wanted = *read;
+    }
+    if (wanted == model_.condition())
+        return;
+    model_.setCondition(wanted);
+    note("state from %s", o_.stateFile.c_str());
+}
+
 void Simulator::readPresence()
 {
     if (presence_ < 0)
@@ -294,6 +322,7 @@ bool Simulator::command(const std::string& text, std::int64_t nowUs)
         return false;
     }
     model_.tick((nowUs - startUs_) / 1000);
+    readState();
     auto reply = model_.answer(text);
     if (!reply || o_.noReply || !attached_)
         return true;

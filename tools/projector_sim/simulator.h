@@ -31,6 +31,7 @@ private:
     void fail(const std::string& what);
     void readPresence();
     void checkSpeed();
+    void readState();
     void setAttached(bool attached);
     bool readMaster(); // false: hang up now
     bool command(const std::string& text, std::int64_t nowUs);
