@@ -37,6 +37,7 @@ public:
     const ProjectorConfig& config() const { return config_; }
     LineQueue& line() { return *queue_; }
     quint16 listeningPort() const { return server_.serverPort(); }
+    QHostAddress listeningAddress() const { return server_.serverAddress(); }
 
 private:
     void accept();
