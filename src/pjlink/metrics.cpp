@@ -262,12 +262,12 @@ std::unique_ptr<prometheus::Exposer> exposerOn(const std::string& address, const
 bool Metrics::serve(const std::string& address, std::string& why, const std::string& user,
                     const std::string& password)
 {
-    const Served wanted{address, user, password};
-    // Beside the old endpoint first; when that fails the old one may hold
-    // the very port, so it makes way and comes back if the new one still
+    const auto portOf = [](const std::string& a) { return a.substr(a.rfind(':') + 1); };
+    // Beside the old endpoint first. When that fails on the port the old
+    // one holds, the old one makes way, and comes back if the new one still
     // cannot listen.
     auto next = exposerOn(address, user, password, families_->registry);
-    if (!next && families_->exposer) {
+    if (!next && families_->exposer && portOf(address) == portOf(served_.address)) {
         families_->exposer.reset();
         next = exposerOn(address, user, password, families_->registry);
         if (!next)
@@ -278,7 +278,8 @@ bool Metrics::serve(const std::string& address, std::string& why, const std::str
         return false;
     }
     families_->exposer = std::move(next);
-    served_ = wanted;
+    // As bound: a port 0 asked for is the port taken.
+    served_ = {address.substr(0, address.rfind(':') + 1) + std::to_string(port()), user, password};
     return true;
 }
 

@@ -65,8 +65,12 @@ std::variant<Loaded, std::string> load(const QString& fileName)
 {
     const std::string name = fileName.toStdString();
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return name + ": " + file.errorString().toStdString();
+    if (!file.open(QIODevice::ReadOnly)) {
+        const bool denied = file.exists() && !QFileInfo(fileName).isReadable();
+        return name + ": " + file.errorString().toStdString()
+            + (denied ? " (the service reads it as a member of the group orva-pjlinkd: root:orva-pjlinkd, mode 0640)"
+                      : "");
+    }
     ScannedIni ini = scanIni(file.readAll().toStdString());
     QSettings settings(fileName, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
