@@ -315,11 +315,19 @@ with socket.socket(socket.AF_INET6) as s6:
         taken = False
 check(not taken, "no other program can take [::] beside the default 0.0.0.0")
 try:
-    with socket.create_connection(("::1", dual), timeout=10) as s6:
-        greeting = s6.recv(64)
-except OSError as e:
-    greeting = repr(e).encode()
-check(greeting.startswith(b"PJLINK 1 "), "an IPv6 client is greeted by the bridge", greeting)
+    with socket.create_server(("::1", 0), family=socket.AF_INET6):
+        loopback6 = True
+except OSError:
+    loopback6 = False
+if loopback6:
+    try:
+        with socket.create_connection(("::1", dual), timeout=10) as s6:
+            greeting = s6.recv(64)
+    except OSError as e:
+        greeting = repr(e).encode()
+    check(greeting.startswith(b"PJLINK 1 "), "an IPv6 client is greeted by the bridge", greeting)
+else:
+    print("skip an IPv6 client (this machine has no IPv6 loopback)")
 
 with socket.create_server(("127.0.0.1", 0)) as blocker:
     with open(conf, "w") as f:
