@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The metrics of orva-pjlinkd end to end, in Debian's real Prometheus server, on 127.0.0.1
 (tests/pjlink/metrics_e2e.py ORVA_PJLINKD ORVA_PROJECTOR_SIM; exit status 0 when all checks pass)."""
-import atexit, json, os, shutil, signal, socket, subprocess, sys, tempfile, time, urllib.error, urllib.parse, urllib.request
+import atexit, base64, json, os, shutil, signal, socket, subprocess, sys, tempfile, threading, time, urllib.error, urllib.parse, urllib.request
 
 BRIDGE, SIM = sys.argv[1:3]
 LAMP_HOURS, TEMPERATURES = 4321, {"1": 25.0, "2": 26.2, "3": 27.0}  # the simulator in stand-by
@@ -114,7 +114,6 @@ except OSError:
     print("ok   SIGHUP moves the endpoint")
 
 # ======================================= the endpoint on a shared network (begin)
-import base64, threading  # noqa: E402
 idle = [socket.create_connection(("127.0.0.1", new_port)) for _ in range(2)]
 dripping = True
 
