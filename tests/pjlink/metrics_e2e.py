@@ -118,21 +118,20 @@ idle = [socket.create_connection(("127.0.0.1", new_port)) for _ in range(2)]
 dripping = True
 
 
-def drip():
-    with socket.create_connection(("127.0.0.1", new_port)) as s:
-        for byte in b"GET /metrics HTTP/1.1\r\nX-Slow: " + b"a" * 200:
-            if not dripping:
-                return
-            try:
+def drip():  # a byte of a request every half second, until the scrape is done or the server cuts it
+    try:
+        with socket.create_connection(("127.0.0.1", new_port)) as s:
+            for byte in b"GET /metrics HTTP/1.1\r\nX-Slow: " + b"a" * 200:
+                if not dripping:
+                    return
                 s.send(bytes([byte]))
-            except OSError:
-                return
-            time.sleep(0.5)
+                time.sleep(0.5)
+    except OSError:
+        pass
 
 
-drippers = [threading.Thread(target=drip, daemon=True) for _ in range(8)]
-for t in drippers:
-    t.start()
+for _ in range(8):
+    threading.Thread(target=drip, daemon=True).start()
 time.sleep(1)
 try:
     scraped = urllib.request.urlopen(f"http://127.0.0.1:{new_port}/metrics", timeout=20).read().decode()
