@@ -1,5 +1,7 @@
 #include "link/port_holder.h"
 
+#include "link/readable_text.h"
+
 #include <array>
 #include <charconv>
 #include <vector>
@@ -89,11 +91,18 @@ std::optional<long> lockHolderPid(std::string_view procLocks, unsigned major, un
 std::string holderDescription(std::string_view name, long pid)
 {
     const std::string p = "PID " + std::to_string(pid);
-    return name.empty() ? p : std::string(name) + " (" + p + ")";
+    return name.empty() ? p : escapedText(name) + " (" + p + ")";
 }
 
-std::string heldPortReason(const PortHolder& h)
+// The program and user names come from lock files and /proc, which any
+// local user can write: escaped, so none of them acts on a terminal or
+// forges a line of a log.
+std::string heldPortReason(const PortHolder& holder)
 {
+    PortHolder h = holder;
+    h.program = escapedText(h.program);
+    h.user = escapedText(h.user);
+    h.lockFile = escapedText(h.lockFile);
     const std::string user = h.user.empty() ? std::string() : ", user " + h.user;
     if (!h.running) {
         return "locked by a program that has ended: lock file " + h.lockFile + (h.user.empty() ? "" : " of user " + h.user)

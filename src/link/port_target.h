@@ -13,7 +13,8 @@ namespace orva {
 //   a serial device by its path        /dev/ttyUSB0, /dev/serial/by-id/...  (COMn on Windows)
 //   a raw TCP byte stream              tcp://HOST:PORT
 //   a telnet COM-PORT-OPTION port      rfc2217://HOST:PORT
-// HOST is a name, an IPv4 address (four decimal numbers; leading zeros are
+// HOST:PORT is read by parseHostPort (link/host_port.h): HOST is a name, an
+// IPv4 address (four decimal numbers; leading zeros are
 // read as decimal, never as octal, and dropped) or an IPv6 address in
 // brackets; PORT is 1 to 65535. The scheme is read case-blind, as URL schemes are.
 struct PortTarget {

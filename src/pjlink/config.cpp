@@ -1,7 +1,6 @@
 #include "pjlink/config.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <optional>
 
@@ -25,46 +24,13 @@ bool printable(std::string_view s)
     });
 }
 
-std::optional<unsigned> number(std::string_view s, unsigned max)
-{
-    unsigned value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || value > max)
-        return std::nullopt;
-    return value;
-}
-
-bool ipv4(std::string_view s)
-{
-    int parts = 0;
-    while (true) {
-        const auto dot = s.find('.');
-        const std::string_view part = s.substr(0, dot);
-        if (part.empty() || part.size() > 3 || !number(part, 255))
-            return false;
-        ++parts;
-        if (dot == std::string_view::npos)
-            break;
-        s.remove_prefix(dot + 1);
-    }
-    return parts == 4;
-}
-
-bool ipv6(std::string_view s)
-{
-    return s.find(':') != std::string_view::npos && s.size() <= 45
-        && std::all_of(s.begin(), s.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':'
-                   || c == '.';
-           });
-}
-
 bool wildcard(const std::string& host)
 {
     return host == "0.0.0.0" || host == "::";
 }
 
-// Two listening addresses that cannot both be bound.
+// Two listening addresses that cannot both be bound (the hosts are
+// normalised: 127.000.000.001 is 127.0.0.1, [0::1] is [::1]).
 bool clash(const ProjectorConfig& a, const ProjectorConfig& b)
 {
     return a.listenPort == b.listenPort
@@ -79,25 +45,36 @@ std::string ProjectorConfig::listenText() const
     return (v6 ? "[" + listenHost + "]" : listenHost) + ":" + std::to_string(listenPort);
 }
 
-bool parseListen(std::string_view text, std::string& host, std::uint16_t& port)
+bool parseListen(std::string_view text, std::string& host, std::uint16_t& port, std::string& why)
 {
-    const auto colon = text.rfind(':');
-    if (colon == std::string_view::npos)
+    const auto address = parseHostPort(text, HostPortRules{}, why);
+    if (!address)
         return false;
-    std::string_view h = text.substr(0, colon);
-    const auto p = number(text.substr(colon + 1), 65535);
-    if (!p || *p == 0)
-        return false;
-    if (h.size() >= 2 && h.front() == '[' && h.back() == ']') {
-        h = h.substr(1, h.size() - 2);
-        if (!ipv6(h))
-            return false;
-    } else if (!ipv4(h)) {
-        return false;
-    }
-    host = std::string(h);
-    port = static_cast<std::uint16_t>(*p);
+    host = address->host;
+    port = address->port;
     return true;
+}
+
+std::string passwordFileWarning(const std::string& fileName, bool holdsPassword, bool readableByOthers)
+{
+    if (!holdsPassword || !readableByOthers)
+        return {};
+    return fileName + ": holds a password and every user of this machine can read it; make it readable "
+                      "only by root and the service (chmod o= " + fileName + ")";
+}
+
+std::vector<std::string> configWarnings(const std::string& fileName, const ScannedIni& ini)
+{
+    std::vector<std::string> warnings;
+    for (const ConfigEntry& e : ini.entries) {
+        if (!e.cutAtSemicolon)
+            continue;
+        warnings.push_back(fileName + ":" + std::to_string(e.line) + ": "
+                           + (e.section.empty() ? std::string() : "[" + e.section + "] ") + e.key
+                           + ": the value ends at a \";\", which starts a comment; to keep a \";\" in it, "
+                             "write the value in double quotes (" + e.key + "=\"...\")");
+    }
+    return warnings;
 }
 
 ScannedIni scanIni(std::string_view text)
@@ -121,8 +98,22 @@ ScannedIni scanIni(std::string_view text)
         const auto eq = line.find('=');
         const std::string_view key = trim(line.substr(0, eq));
         std::string_view value = eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
-        value = trim(value.substr(0, value.find(';')));
-        ini.entries.push_back(ConfigEntry{section, std::string(key), std::string(value), lineNumber});
+        // A ";" outside double quotes starts a comment. One right after the
+        // text ("ab;cd") was more likely meant as part of the value.
+        bool quoted = false;
+        bool cut = false;
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '"')
+                quoted = !quoted;
+            else if (value[i] == ';' && !quoted) {
+                cut = i == 0 || (value[i - 1] != ' ' && value[i - 1] != '\t');
+                value = value.substr(0, i);
+                break;
+            }
+        }
+        value = trim(value);
+        ini.entries.push_back(ConfigEntry{section, std::string(key), std::string(value), lineNumber,
+                                          eq != std::string_view::npos, cut});
     }
     return ini;
 }
@@ -156,6 +147,8 @@ std::variant<std::vector<ProjectorConfig>, std::string> readConfig(const std::st
 
     std::map<std::string, bool> hasTarget;
     for (const ConfigEntry& e : ini.entries) {
+        if (!e.assignment)
+            return at(e.line, e.section, std::string(kLineWithoutEquals));
         if (e.section == kMetricsSection)
             continue;
         if (e.section.empty())
@@ -175,8 +168,9 @@ std::variant<std::vector<ProjectorConfig>, std::string> readConfig(const std::st
                 return bad("\"" + v + "\" is not 9600 or 19200");
             p->baud = v == "9600" ? 9600 : 19200;
         } else if (e.key == "listen") {
-            if (!parseListen(v, p->listenHost, p->listenPort))
-                return bad("\"" + v + "\" is not HOST:PORT (an IPv4 address, or an IPv6 address in brackets)");
+            std::string why;
+            if (!parseListen(v, p->listenHost, p->listenPort, why))
+                return bad("\"" + v + "\" is not HOST:PORT: " + why);
         } else if (e.key == "password") {
             if (v.size() > 32 || !printable(v))
                 return bad("at most 32 printable ASCII characters");

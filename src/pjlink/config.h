@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/host_port.h"
 #include "link/port_target.h"
 
 #include <cstdint>
@@ -32,6 +33,8 @@ struct ConfigEntry {
     std::string key;
     std::string value;
     int line = 0;
+    bool assignment = true; // false: a line without "=" (key holds the whole line; never show it)
+    bool cutAtSemicolon = false; // the value ended at a ";" right after its text ("ab;cd" is "ab")
 };
 
 // Where each section begins, for a section without the required target.
@@ -43,7 +46,8 @@ struct ConfigSection {
 // The keys and sections of INI text, with their line numbers: a "[name]"
 // line opens a section, "key=value" lines belong to the last one; blank
 // lines and lines starting with ";" or "#" are skipped. Values are as
-// written (the store's reading of them replaces them).
+// written (the store's reading of them replaces them), up to the first ";"
+// outside double quotes, which starts a comment as it does for the store.
 struct ScannedIni {
     std::vector<ConfigSection> sections;
     std::vector<ConfigEntry> entries;
@@ -58,7 +62,21 @@ inline constexpr std::string_view kMetricsSection = "metrics";
 std::variant<std::vector<ProjectorConfig>, std::string> readConfig(const std::string& fileName,
                                                                    const ScannedIni& ini);
 
-// HOST:PORT, HOST an IPv4 address or a bracketed IPv6 address.
-bool parseListen(std::string_view text, std::string& host, std::uint16_t& port);
+// HOST:PORT, HOST an IPv4 address or a bracketed IPv6 address, read by
+// parseHostPort (link/host_port.h) and normalised; false, and why, when not.
+bool parseListen(std::string_view text, std::string& host, std::uint16_t& port, std::string& why);
+
+// What the file reads in a way its writer may not have meant, one line each
+// as "FILE:LINE: [section] key: what": a value cut at ";". Never the value.
+std::vector<std::string> configWarnings(const std::string& fileName, const ScannedIni& ini);
+
+// The warning for a file that holds a password (a projector's, the metrics
+// endpoint's) and that every user may read; empty when none is due.
+std::string passwordFileWarning(const std::string& fileName, bool holdsPassword, bool readableByOthers);
+
+// Why a line without "=" is refused: its text is never shown, as it may be
+// a password written without its key.
+inline constexpr std::string_view kLineWithoutEquals =
+    "a line without \"=\" (not shown here, as it may hold a password)";
 
 } // namespace orva::pjlink

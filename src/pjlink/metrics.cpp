@@ -220,23 +220,73 @@ std::string Metrics::text() const
     return prometheus::TextSerializer().Serialize(families_->registry->Collect());
 }
 
-bool Metrics::serve(const std::string& address, std::string& why)
+namespace {
+
+// Equal texts, in a time that does not tell how much of them matched.
+bool sameSecret(const std::string& a, const std::string& b)
 {
-    stopServing();
+    unsigned char diff = a.size() == b.size() ? 0 : 1;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        diff |= static_cast<unsigned char>(a[i] ^ (i < b.size() ? b[i] : 0));
+    return diff == 0;
+}
+
+std::unique_ptr<prometheus::Exposer> exposerOn(const std::string& address, const std::string& user,
+                                               const std::string& password,
+                                               const std::shared_ptr<prometheus::Registry>& registry)
+{
     try {
-        auto exposer = std::make_unique<prometheus::Exposer>(address, 2);
-        exposer->RegisterCollectable(families_->registry);
-        families_->exposer = std::move(exposer);
-        return true;
+        // civetweb's options: request_timeout_ms bounds the whole request,
+        // so a client that sends nothing, or a byte at a time, gives its
+        // thread back within it; no keep-alive, so a scraper's connection
+        // does not hold a thread between scrapes.
+        auto exposer = std::make_unique<prometheus::Exposer>(std::vector<std::string>{
+            "listening_ports", address, "num_threads", std::to_string(Metrics::kThreads), "request_timeout_ms",
+            std::to_string(Metrics::kRequestTimeoutMs), "enable_keep_alive", "no"});
+        if (!user.empty()) {
+            exposer->RegisterAuth(
+                [user, password](const std::string& u, const std::string& p) {
+                    return sameSecret(u, user) & sameSecret(p, password);
+                },
+                "orva-pjlinkd");
+        }
+        exposer->RegisterCollectable(registry);
+        return exposer;
     } catch (const std::exception&) { // civetweb's "Possible problem binding to port", no more
+        return nullptr;
+    }
+}
+
+} // namespace
+
+bool Metrics::serve(const std::string& address, std::string& why, const std::string& user,
+                    const std::string& password)
+{
+    const auto portOf = [](const std::string& a) { return a.substr(a.rfind(':') + 1); };
+    // Beside the old endpoint first. When that fails on the port the old
+    // one holds, the old one makes way, and comes back if the new one still
+    // cannot listen.
+    auto next = exposerOn(address, user, password, families_->registry);
+    if (!next && families_->exposer && portOf(address) == portOf(served_.address)) {
+        families_->exposer.reset();
+        next = exposerOn(address, user, password, families_->registry);
+        if (!next)
+            families_->exposer = exposerOn(served_.address, served_.user, served_.password, families_->registry);
+    }
+    if (!next) {
         why = "cannot listen on " + address + " (in use, or not an address of this machine)";
         return false;
     }
+    families_->exposer = std::move(next);
+    // As bound: a port 0 asked for is the port taken.
+    served_ = {address.substr(0, address.rfind(':') + 1) + std::to_string(port()), user, password};
+    return true;
 }
 
 void Metrics::stopServing()
 {
     families_->exposer.reset();
+    served_ = {};
 }
 
 int Metrics::port() const

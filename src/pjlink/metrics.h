@@ -39,18 +39,31 @@ public:
     std::string text() const;
 
     // Serves GET /metrics on `address` (HOST:PORT, an IPv6 host in brackets;
-    // port 0 takes a free one). False, and why, when it cannot listen.
-    bool serve(const std::string& address, std::string& why);
+    // port 0 takes a free one), with HTTP basic authentication when `user`
+    // is set. Connections that are slow to send their request are cut after
+    // a short time-out, and enough threads serve that a few of them never
+    // keep a scrape waiting. In place of the endpoint served so far: false,
+    // and why, when the new one cannot listen; the old one then goes on.
+    bool serve(const std::string& address, std::string& why, const std::string& user = {},
+               const std::string& password = {});
     // No endpoint any more (the port is released).
     void stopServing();
     // The port served, 0 when none.
     int port() const;
+
+    // How the endpoint's HTTP server is run.
+    static constexpr int kThreads = 16;
+    static constexpr int kRequestTimeoutMs = 3000;
 
 private:
     struct Families;
     struct Series;
     std::unique_ptr<Families> families_;
     std::map<std::string, std::unique_ptr<Series>> projectors_;
+    struct Served {
+        std::string address, user, password;
+    };
+    Served served_;
 };
 
 } // namespace orva::pjlink

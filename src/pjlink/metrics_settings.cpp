@@ -1,7 +1,5 @@
 #include "pjlink/metrics_settings.h"
 
-#include <arpa/inet.h>
-
 #include <charconv>
 
 namespace orva::pjlink {
@@ -16,32 +14,29 @@ std::optional<int> wholeNumber(std::string_view text, int low, int high)
     return n;
 }
 
+bool printableWithout(std::string_view text, char refused)
+{
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7f || c == refused)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<std::string> metricsListenAddress(std::string_view value, std::string& why)
 {
-    if (value.starts_with('[')) {
+    const auto address = parseHostPort(value, HostPortRules{false, kDefaultMetricsPort}, why);
+    if (!address)
+        return std::nullopt;
+    if (address->kind != HostPort::Kind::Ipv4) {
         why = "the metrics endpoint listens on IPv4 addresses only (the HTTP server of the Prometheus "
               "client library is built without IPv6 on Debian)";
         return std::nullopt;
     }
-    std::string host(value);
-    int port = kDefaultMetricsPort;
-    if (const std::size_t colon = value.rfind(':'); colon != std::string_view::npos) {
-        host = value.substr(0, colon);
-        const auto n = wholeNumber(value.substr(colon + 1), 1, 65535);
-        if (!n) {
-            why = "the port is not a number from 1 to 65535: \"" + std::string(value.substr(colon + 1)) + "\"";
-            return std::nullopt;
-        }
-        port = *n;
-    }
-    in_addr address{};
-    if (inet_pton(AF_INET, host.c_str(), &address) != 1) {
-        why = "not an IPv4 address: \"" + host + "\"";
-        return std::nullopt;
-    }
-    return host + ":" + std::to_string(port);
+    return address->text();
 }
 
 std::optional<int> metricsPollSeconds(std::string_view value, std::string& why)
@@ -55,6 +50,8 @@ std::optional<int> metricsPollSeconds(std::string_view value, std::string& why)
 std::variant<MetricsSettings, std::string> readMetricsSettings(const std::string& fileName, const ScannedIni& ini)
 {
     MetricsSettings settings;
+    int userLine = 0;
+    int passwordLine = 0;
     for (const ConfigEntry& e : ini.entries) {
         if (e.section != kMetricsSection)
             continue;
@@ -73,10 +70,30 @@ std::variant<MetricsSettings, std::string> readMetricsSettings(const std::string
                 settings.pollSeconds = *seconds;
                 continue;
             }
+        } else if (e.key == "user") {
+            if (e.value.size() <= 64 && printableWithout(e.value, ':')) {
+                settings.user = e.value;
+                userLine = e.line;
+                continue;
+            }
+            why = "at most 64 printable characters, without \":\"";
+        } else if (e.key == "password") {
+            if (e.value.size() <= 64 && printableWithout(e.value, '\0')) {
+                settings.password = e.value;
+                passwordLine = e.line;
+                continue;
+            }
+            why = "at most 64 printable characters"; // never the value
         } else {
-            why = "not a key of [metrics] (listen, poll)";
+            why = "not a key of [metrics] (listen, poll, user, password)";
         }
         return fileName + ":" + std::to_string(e.line) + ": [metrics] " + e.key + ": " + why;
+    }
+    // Basic authentication needs both; either alone is a mistake, not "none".
+    if (settings.user.empty() != settings.password.empty()) {
+        const bool noUser = settings.user.empty();
+        return fileName + ":" + std::to_string(noUser ? passwordLine : userLine) + ": [metrics] "
+            + (noUser ? "password: needs a user (user=NAME)" : "user: needs a password (password=...)");
     }
     return settings;
 }

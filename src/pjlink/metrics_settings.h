@@ -17,13 +17,16 @@ inline constexpr int kDefaultMetricsPort = 10025;
 struct MetricsSettings {
     std::string listen;   // where the endpoint listens, "ADDRESS:PORT"; empty: no endpoint
     int pollSeconds = 30; // between two polls of each projector
+    std::string user;     // with `password`: HTTP basic authentication on the endpoint; empty: none
+    std::string password;
     friend bool operator==(const MetricsSettings&, const MetricsSettings&) = default;
 };
 
-// The endpoint's address from a `listen` entry: an IPv4 address, with
-// ":PORT" (1-65535) or without (the default metrics port). Nothing, and why,
-// when it is not. (The HTTP server under the client library, Debian's
-// civetweb, is built without IPv6.)
+// The endpoint's address from a `listen` entry, read by parseHostPort
+// (link/host_port.h): an IPv4 address, with ":PORT" (1-65535) or without
+// (the default metrics port), normalised. Nothing, and why, when it is not.
+// (The HTTP server under the client library, Debian's civetweb, is built
+// without IPv6: a bracketed address is refused with that reason.)
 std::optional<std::string> metricsListenAddress(std::string_view value, std::string& why);
 
 // A `poll` entry: whole seconds, 1 to one day.

@@ -32,14 +32,25 @@ MetricsWatch::~MetricsWatch()
 
 bool MetricsWatch::configure(const MetricsSettings& settings, std::string& why)
 {
-    const bool moved = settings.listen != settings_.listen || (!serving_ && !settings.listen.empty());
+    const bool moved = settings.listen != settings_.listen || settings.user != settings_.user
+        || settings.password != settings_.password || (!serving_ && !settings.listen.empty());
     const bool retimed = settings.pollSeconds != settings_.pollSeconds;
+    const MetricsSettings old = settings_;
     settings_ = settings;
     bool ok = true;
     if (moved) {
-        metrics_.stopServing();
-        serving_ = !settings_.listen.empty() && metrics_.serve(settings_.listen, why);
-        ok = serving_ || settings_.listen.empty();
+        if (settings_.listen.empty()) {
+            metrics_.stopServing();
+        } else if (!metrics_.serve(settings_.listen, why, settings_.user, settings_.password)) {
+            ok = false;
+            if (metrics_.port() != 0) { // the endpoint served so far goes on
+                why += "; still serving on " + old.listen;
+                settings_.listen = old.listen;
+                settings_.user = old.user;
+                settings_.password = old.password;
+            }
+        }
+        serving_ = metrics_.port() != 0;
     }
     if (moved || retimed) {
         for (auto& [section, watched] : watched_)

@@ -26,9 +26,10 @@ public:
     MetricsWatch(const MetricsWatch&) = delete;
     MetricsWatch& operator=(const MetricsWatch&) = delete;
 
-    // Takes the section's settings: a new address is served in place of the
-    // old, a new interval restarts the polls. False, and why, when the
-    // address cannot be served (there is no endpoint then).
+    // Takes the section's settings: a new address (or new credentials) is
+    // served in place of the old, a new interval restarts the polls. False,
+    // and why, when the address cannot be served: an endpoint served so far
+    // then goes on as it was (`settings()` says so), else there is none.
     bool configure(const MetricsSettings& settings, std::string& why);
     const MetricsSettings& settings() const { return settings_; }
 

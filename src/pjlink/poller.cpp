@@ -13,6 +13,7 @@ Poller::Poller(std::unique_ptr<Timer> timer, const Clock& clock, std::function<s
     , publish_(std::move(publish))
     , generation_(std::make_shared<std::uint64_t>(0))
 {
+    intervalMs_ = std::int64_t{intervalSeconds} * 1000;
     timer_->setInterval(intervalSeconds * 1000);
     timer_->setHandler([this] { poll(); });
 }
@@ -33,12 +34,16 @@ void Poller::stop()
     timer_->setEnabled(false);
     ++*generation_;
     step_ = kIdle;
+    givenUp_ = false;
 }
 
 void Poller::poll()
 {
-    if (polling())
+    if (polling()) {
+        if (!givenUp_ && clock_.nowMs() - startedMs_ >= kGiveUpIntervals * intervalMs_)
+            giveUp();
         return;
+    }
     sample_ = PollSample{};
     startedMs_ = clock_.nowMs();
     step_ = 0;
@@ -59,6 +64,12 @@ void Poller::send()
 
 void Poller::replied(const LineReply& reply)
 {
+    if (givenUp_) { // what it read is too old to tell
+        givenUp_ = false;
+        step_ = kIdle;
+        ++*generation_;
+        return;
+    }
     if (reply.outcome != LineReply::Outcome::Reply) {
         finish(false);
         return;
@@ -74,6 +85,15 @@ void Poller::replied(const LineReply& reply)
         return;
     }
     finish(true);
+}
+
+void Poller::giveUp()
+{
+    givenUp_ = true;
+    PollSample stale;
+    stale.durationMs = clock_.nowMs() - startedMs_;
+    stale.finishedUnixMs = unixMs_();
+    publish_(stale);
 }
 
 void Poller::finish(bool up)

@@ -34,7 +34,11 @@ struct PollSample {
 // PJLink clients' commands take their turns between them. A poll still
 // running when the timer ticks again is left to finish: that tick is
 // skipped, never a second poll started. The first read without a reply (no
-// answer in time, the line down) ends the poll as not up.
+// answer in time, the line down) ends the poll as not up. So does a poll
+// that has not ended `kGiveUpIntervals` intervals after it began (its read
+// waits behind a line that others keep busy): it is published as not up at
+// once, and the next poll starts at the first tick after its read is done,
+// so a stuck line holds one read of the poller at most.
 class Poller {
 public:
     // One transaction queued on the line (LineQueue::submit).
@@ -52,6 +56,8 @@ public:
     void stop();
     bool polling() const { return step_ != kIdle; }
 
+    static constexpr int kGiveUpIntervals = 3;
+
     // The reads of a poll, in order.
     static constexpr std::array<const char*, 4> kReads{kPowerRead, kLampTimeRead, kTemperatureRead,
                                                        kLampStatusRead};
@@ -62,6 +68,7 @@ private:
     void send();
     void replied(const LineReply& reply);
     void finish(bool up);
+    void giveUp();
 
     std::unique_ptr<Timer> timer_;
     const Clock& clock_;
@@ -69,6 +76,8 @@ private:
     Transact transact_;
     Publish publish_;
     std::size_t step_ = kIdle;
+    bool givenUp_ = false; // published as not up; its read under way is still awaited
+    std::int64_t intervalMs_ = 0;
     std::int64_t startedMs_ = 0;
     PollSample sample_;
     // Replies of reads sent before a stop, or after the poller went, are

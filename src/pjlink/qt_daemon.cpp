@@ -3,12 +3,15 @@
 #include "link/qt_timer.h"
 #include "pjlink/config.h"
 #include "pjlink/metrics_watch.h"
+#include "pjlink/qt_listen_address.h"
 #include "pjlink/qt_projector_server.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QTcpServer>
 
 #include <systemd/sd-daemon.h>
 
@@ -17,7 +20,9 @@
 #include <csignal>
 #include <cstdio>
 #include <map>
+#include <algorithm>
 #include <memory>
+#include <set>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <variant>
@@ -52,6 +57,7 @@ void logLine(const std::string& line)
 struct Loaded {
     std::vector<ProjectorConfig> projectors;
     MetricsSettings metrics;
+    std::vector<std::string> warnings; // for the log, never holding a value
 };
 
 // The configuration in the file, or what is wrong with it.
@@ -59,8 +65,12 @@ std::variant<Loaded, std::string> load(const QString& fileName)
 {
     const std::string name = fileName.toStdString();
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return name + ": " + file.errorString().toStdString();
+    if (!file.open(QIODevice::ReadOnly)) {
+        const bool denied = file.exists() && !QFileInfo(fileName).isReadable();
+        return name + ": " + file.errorString().toStdString()
+            + (denied ? " (the service reads it as a member of the group orva-pjlinkd: root:orva-pjlinkd, mode 0640)"
+                      : "");
+    }
     ScannedIni ini = scanIni(file.readAll().toStdString());
     QSettings settings(fileName, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
@@ -82,7 +92,16 @@ std::variant<Loaded, std::string> load(const QString& fileName)
     auto metrics = readMetricsSettings(name, ini);
     if (const auto* error = std::get_if<std::string>(&metrics))
         return *error;
-    return Loaded{std::get<std::vector<ProjectorConfig>>(std::move(projectors)), std::get<MetricsSettings>(metrics)};
+    Loaded loaded{std::get<std::vector<ProjectorConfig>>(std::move(projectors)), std::get<MetricsSettings>(metrics),
+                  configWarnings(name, ini)};
+    const bool holdsPassword = !loaded.metrics.password.empty()
+        || std::any_of(loaded.projectors.begin(), loaded.projectors.end(),
+                       [](const ProjectorConfig& p) { return !p.password.empty(); });
+    const std::string open = passwordFileWarning(
+        name, holdsPassword, QFileInfo(fileName).permissions().testFlag(QFileDevice::ReadOther));
+    if (!open.empty())
+        loaded.warnings.push_back(open);
+    return loaded;
 }
 
 std::int64_t unixNowMs()
@@ -118,7 +137,9 @@ public:
     // The `[metrics]` section: false when its endpoint cannot listen.
     bool applyMetrics(const MetricsSettings& settings)
     {
-        const bool moved = settings.listen != metrics_.settings().listen;
+        const MetricsSettings& was = metrics_.settings();
+        const bool moved = settings.listen != was.listen || settings.user != was.user
+            || settings.password != was.password;
         std::string why;
         if (!metrics_.configure(settings, why)) {
             logLine(fileName_.toStdString() + ": [metrics] listen: " + why);
@@ -126,44 +147,58 @@ public:
         }
         if (moved && !settings.listen.empty())
             logLine("metrics on http://" + settings.listen + "/metrics, polling every "
-                    + std::to_string(settings.pollSeconds) + " s");
+                    + std::to_string(settings.pollSeconds) + " s, "
+                    + (settings.user.empty() ? "no authentication (no user and password)"
+                                             : "HTTP basic authentication on"));
         return true;
     }
 
     // Serves `projectors` in place of what is served now; a projector whose
-    // section did not change keeps its server, line and clients.
+    // section did not change keeps its server, line and clients. One whose
+    // new address cannot be taken keeps serving as it was (logged); false
+    // then, or when a new projector cannot listen.
     bool apply(const std::vector<ProjectorConfig>& projectors)
     {
-        std::map<std::string, std::unique_ptr<QtProjectorServer>> kept;
+        std::map<std::string, std::unique_ptr<QtProjectorServer>> next;
+        std::set<std::string> wanted;
         for (const ProjectorConfig& p : projectors) {
+            wanted.insert(p.section);
             auto it = servers_.find(p.section);
             if (it != servers_.end() && it->second->config() == p)
-                kept[p.section] = std::move(it->second);
+                next[p.section] = std::move(it->second);
         }
-        // The others go first, so their addresses and lines are free.
+        // The sections that went go first, so their addresses and lines are free.
         for (auto& [section, server] : servers_) {
-            if (server) {
+            if (server && !wanted.count(section)) {
                 metrics_.unwatch(section);
+                server.reset();
                 logLine(section + ": stopped");
             }
         }
-        servers_.clear();
-        servers_ = std::move(kept);
         bool ok = true;
-        for (const ProjectorConfig& p : projectors) {
-            if (servers_.count(p.section))
-                continue;
-            auto server = std::make_unique<QtProjectorServer>(p, doorman_, numbers_, hooks_, logLine);
-            std::string error;
-            if (!server->start(error)) {
-                logLine(error);
-                ok = false;
-                continue;
+        // Changed sections before new ones: a new one may take an address
+        // a changed one leaves.
+        std::set<std::string> tried;
+        for (const bool changed : {true, false}) {
+            for (const ProjectorConfig& p : projectors) {
+                if (next.count(p.section) || tried.count(p.section))
+                    continue;
+                auto it = servers_.find(p.section);
+                std::unique_ptr<QtProjectorServer> old = it != servers_.end() ? std::move(it->second) : nullptr;
+                if (static_cast<bool>(old) != changed) {
+                    if (old)
+                        it->second = std::move(old);
+                    continue;
+                }
+                tried.insert(p.section);
+                auto server = replace(p, std::move(old));
+                if (!server || server->config() != p)
+                    ok = false;
+                if (server)
+                    next[p.section] = std::move(server);
             }
-            logLine(p.section + ": serving PJLink on " + p.listenText() + " for " + p.target.text());
-            metrics_.watch(p.section, server->line());
-            servers_[p.section] = std::move(server);
         }
+        servers_ = std::move(next);
         return ok;
     }
 
@@ -176,10 +211,62 @@ public:
         } else {
             logLine("reloading " + fileName_.toStdString());
             const Loaded& config = std::get<Loaded>(loaded);
+            for (const std::string& warning : config.warnings)
+                logLine(warning);
             apply(config.projectors);
             applyMetrics(config.metrics);
         }
         ::sd_notify(0, "READY=1");
+    }
+
+    // A server for `p` in place of `old` (none for a new section); when `p`
+    // cannot listen, `old` as it was, logged, or nothing for a new section.
+    std::unique_ptr<QtProjectorServer> replace(const ProjectorConfig& p, std::unique_ptr<QtProjectorServer> old)
+    {
+        std::string error;
+        if (old) {
+            const ProjectorConfig& was = old->config();
+            // A new address is tried before the old server makes way for it.
+            if (was.listenHost != p.listenHost || was.listenPort != p.listenPort) {
+                QTcpServer probe;
+                if (!probe.listen(listenAddressOf(p.listenHost), p.listenPort)) {
+                    logLine(p.section + ": cannot listen on " + p.listenText() + ": "
+                            + probe.errorString().toStdString() + "; still serving on "
+                            + boundText(old->listeningAddress(), old->listeningPort()) + " as before");
+                    return old;
+                }
+            }
+            const ProjectorConfig previous = was;
+            metrics_.unwatch(p.section);
+            old.reset();
+            if (auto server = start(p, error))
+                return server;
+            logLine(error);
+            if (auto server = start(previous, error)) {
+                logLine(p.section + ": its new settings are not applied");
+                return server;
+            }
+            logLine(error);
+            return nullptr;
+        }
+        if (auto server = start(p, error))
+            return server;
+        logLine(error);
+        return nullptr;
+    }
+
+    // A server for `p`, listening and on its line, logged; nothing and why
+    // when it cannot listen.
+    std::unique_ptr<QtProjectorServer> start(const ProjectorConfig& p, std::string& error)
+    {
+        auto server = std::make_unique<QtProjectorServer>(p, doorman_, numbers_, hooks_, logLine);
+        if (!server->start(error))
+            return nullptr;
+        logLine(p.section + ": serving PJLink on " + boundText(server->listeningAddress(), server->listeningPort())
+                + " for " + p.target.text() + ", "
+                + (p.password.empty() ? "no authentication (no password)" : "authentication on"));
+        metrics_.watch(p.section, server->line());
+        return server;
     }
 
     void stop()
@@ -233,6 +320,8 @@ int runDaemon(const QStringList& arguments)
         return kExitConfig;
     }
     const auto& projectors = std::get<Loaded>(loaded).projectors;
+    for (const std::string& warning : std::get<Loaded>(loaded).warnings)
+        logLine(warning);
     if (check)
         return projectors.empty() ? 1 : 0;
     if (projectors.empty()) {

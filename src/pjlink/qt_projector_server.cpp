@@ -2,6 +2,7 @@
 
 #include "link/qt_serial_port.h"
 #include "link/qt_timer.h"
+#include "pjlink/qt_listen_address.h"
 #include "pjlink/session.h"
 
 #include <QCoreApplication>
@@ -211,8 +212,7 @@ QtProjectorServer::~QtProjectorServer()
 
 bool QtProjectorServer::start(std::string& error)
 {
-    const QHostAddress address(QString::fromStdString(config_.listenHost));
-    if (!server_.listen(address, config_.listenPort)) {
+    if (!server_.listen(listenAddressOf(config_.listenHost), config_.listenPort)) {
         error = config_.section + ": cannot listen on " + config_.listenText() + ": "
             + server_.errorString().toStdString();
         return false;

@@ -38,6 +38,7 @@ public:
     const ProjectorConfig& config() const { return config_; }
     LineQueue& line() { return *queue_; }
     quint16 listeningPort() const { return server_.serverPort(); }
+    QHostAddress listeningAddress() const { return server_.serverAddress(); }
 
 private:
     class Listener : public QTcpServer {

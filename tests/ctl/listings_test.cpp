@@ -252,6 +252,14 @@ TEST(CtlPortHolder, LockFileNamesAndTheSystemsLockTable)
     EXPECT_EQ(lockHolderPid("", 0, 0, 0), std::nullopt);
     EXPECT_EQ(holderDescription("orva-control", 4242), "orva-control (PID 4242)");
     EXPECT_EQ(holderDescription("", 4242), "PID 4242");
+    // Names from lock files and /proc reach terminals and the journal escaped.
+    EXPECT_EQ(holderDescription("evil\x1b[2J", 7), "evil\\x1b[2J (PID 7)");
+    PortHolder h;
+    h.program = "evil\x1b]0;x\x07";
+    h.pid = 7;
+    h.running = true;
+    h.user = "bob\n";
+    EXPECT_EQ(heldPortReason(h), "held by another program: evil\\x1b]0;x\\x07 (PID 7, user bob\\n)");
 }
 
 } // namespace

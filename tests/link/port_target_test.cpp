@@ -58,7 +58,7 @@ TEST(PortTarget, MalformedNetworkEntriesAreRefused)
              "tcp://host:40x1", "tcp://host:-1", "tcp://host:+1", "tcp://host:4001/x", "tcp://ho st:1",
              "tcp://-host:1", "tcp://host..lab:1", "tcp://::1:7000", "rfc2217://[::1]7000",
              "rfc2217://[::1]:", "rfc2217://[]:1", "rfc2217://[zz::1]:1", "rfc2217://[::1%]:1",
-             "rfc2217://[::1:1", "telnet://host:23", "tcp://host:23\r",
+             "rfc2217://[::1:1", "telnet://host:23", "tcp://host:23\r", "tcp://[1::2::3]:1", "tcp://[:::::]:1",
              // Numbers the resolver reads its own way: short, hex, out of range.
              "tcp://127.1:1", "tcp://2130706433:1", "tcp://0x7f.0.0.1:1", "tcp://1.2.3.256:1", "tcp://1.2.3.4.5:1"})
         EXPECT_FALSE(parsePortTarget(bad)) << bad;

@@ -50,12 +50,44 @@ TEST(PjlinkConfig, RefusedWithFileLineAndReason)
         {"[a]\ntarget=/dev/x\nlisten=127.0.0.1:1\n[b]\ntarget=/dev/x\nlisten=127.0.0.1:2\n",
          "p.conf:4: [b] target: /dev/x is already the line of [a]"},
         {"[a]\ntarget=/dev/x\n[a]\n", "p.conf:3: [a] the section appears twice"},
+        // Addresses the system's parser refuses never fall back to 0.0.0.0.
+        {"[a]\ntarget=/dev/x\nlisten=[:::::]:4352\n", "p.conf:3: [a] listen:"},
+        {"[a]\ntarget=/dev/x\nlisten=[1::2::3]:4352\n", "p.conf:3: [a] listen:"},
+        {"[a]\ntarget=/dev/x\nlisten=[::1.2.3.4.5]:4352\n", "p.conf:3: [a] listen:"},
+        // Clashes are found on the address, however it is spelt.
+        {"[a]\ntarget=/dev/x\nlisten=127.0.0.1:4352\n[b]\ntarget=/dev/y\nlisten=127.000.000.001:4352\n",
+         "p.conf:4: [b] listen: 127.0.0.1:4352 is taken by [a]"},
+        {"[a]\ntarget=/dev/x\nlisten=[::1]:4352\n[b]\ntarget=/dev/y\nlisten=[0::0:1]:4352\n",
+         "p.conf:4: [b] listen: [::1]:4352 is taken by [a]"},
+        {"[a]\ntarget=/dev/x\nlisten=[::]:4352\n[b]\ntarget=/dev/y\nlisten=127.0.0.1:4352\n",
+         "p.conf:4: [b] listen:"},
+        // A line without "=" may be a password written alone: its text is never shown.
+        {"[a]\ntarget=/dev/x\nhunter2;x\n", "p.conf:3: [a] a line without \"=\" (not shown"},
+        {"[metrics]\nhunter2\n", "p.conf:2: [metrics] a line without \"=\""},
     };
     for (const auto& [text, message] : cases) {
         const auto result = read(text);
         ASSERT_TRUE(std::holds_alternative<std::string>(result)) << text;
         EXPECT_EQ(std::get<std::string>(result).rfind(message, 0), 0u) << std::get<std::string>(result);
+        EXPECT_EQ(std::get<std::string>(result).find("hunter2"), std::string::npos);
     }
+}
+
+TEST(PjlinkConfig, AValueCutAtASemicolonIsWarnedAboutNeverShown)
+{
+    const ScannedIni ini = scanIni("[a]\ntarget=/dev/x ; the line\npassword=hunter2;x\nname=\"A;B\" ; quoted\n"
+                                   "model=;\n");
+    EXPECT_EQ(ini.entries[1].value, "hunter2");
+    EXPECT_EQ(configWarnings("p.conf", ini),
+              (std::vector<std::string>{
+                  "p.conf:3: [a] password: the value ends at a \";\", which starts a comment; to keep a \";\" in "
+                  "it, write the value in double quotes (password=\"...\")",
+                  "p.conf:5: [a] model: the value ends at a \";\", which starts a comment; to keep a \";\" in it, "
+                  "write the value in double quotes (model=\"...\")"}));
+    EXPECT_TRUE(passwordFileWarning("p.conf", true, false).empty());
+    EXPECT_TRUE(passwordFileWarning("p.conf", false, true).empty());
+    EXPECT_NE(passwordFileWarning("p.conf", true, true).find("every user of this machine can read it"),
+              std::string::npos);
 }
 
 } // namespace

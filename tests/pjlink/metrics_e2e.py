@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The metrics of orva-pjlinkd end to end, in Debian's real Prometheus server, on 127.0.0.1
 (tests/pjlink/metrics_e2e.py ORVA_PJLINKD ORVA_PROJECTOR_SIM; exit status 0 when all checks pass)."""
-import atexit, json, os, shutil, signal, socket, subprocess, sys, tempfile, time, urllib.parse, urllib.request
+import atexit, base64, json, os, shutil, signal, socket, subprocess, sys, tempfile, threading, time, urllib.error, urllib.parse, urllib.request
 
 BRIDGE, SIM = sys.argv[1:3]
 LAMP_HOURS, TEMPERATURES = 4321, {"1": 25.0, "2": 26.2, "3": 27.0}  # the simulator in stand-by
@@ -112,6 +112,71 @@ try:
     fail("the old address is let go")
 except OSError:
     print("ok   SIGHUP moves the endpoint")
+
+# ======================================= the endpoint on a shared network (begin)
+idle = [socket.create_connection(("127.0.0.1", new_port)) for _ in range(2)]
+dripping = True
+
+
+def drip():  # a byte of a request every half second, until the scrape is done or the server cuts it
+    try:
+        with socket.create_connection(("127.0.0.1", new_port)) as s:
+            for byte in b"GET /metrics HTTP/1.1\r\nX-Slow: " + b"a" * 200:
+                if not dripping:
+                    return
+                s.send(bytes([byte]))
+                time.sleep(0.5)
+    except OSError:
+        pass
+
+
+for _ in range(8):
+    threading.Thread(target=drip, daemon=True).start()
+time.sleep(1)
+try:
+    scraped = urllib.request.urlopen(f"http://127.0.0.1:{new_port}/metrics", timeout=20).read().decode()
+except OSError as e:
+    scraped = repr(e)
+dripping = False
+for s in idle:
+    s.close()
+if "orva_up{" not in scraped:
+    fail(f"a scrape beside 2 idle and 8 dripping connections: {scraped[:200]}")
+print("ok   idle and dripping HTTP connections do not hold up a scrape")
+
+
+def fetch(port, credentials=None):
+    request = urllib.request.Request(f"http://127.0.0.1:{port}/metrics")
+    if credentials:
+        request.add_header("Authorization", "Basic " + base64.b64encode(credentials.encode()).decode())
+    try:
+        return urllib.request.urlopen(request, timeout=5).status
+    except urllib.error.HTTPError as e:
+        return e.code
+
+
+def configure_auth(port):
+    with open(config, "w") as f:
+        f.write(f'[metrics]\nlisten=127.0.0.1:{port}\npoll=1\nuser=prom\npassword="s3;cret"\n\n'
+                f"[hall-a]\ntarget={link}\nlisten=127.0.0.1:{pjlink_port}\n")
+    os.chmod(config, 0o640)
+
+
+configure_auth(new_port)
+bridge.send_signal(signal.SIGHUP)
+wait_for("basic authentication asked for", lambda: fetch(new_port) == 401)
+if fetch(new_port, "prom:s3;cret") != 200 or fetch(new_port, "prom:s3") != 401:
+    fail("the right user and password are let in, a wrong one is not")
+with socket.create_server(("127.0.0.1", 0)) as blocker:
+    configure_auth(blocker.getsockname()[1])
+    bridge.send_signal(signal.SIGHUP)
+    wait_for("the failed move logged", lambda: "still serving on" in open(os.path.join(work, "bridge.log")).read())
+    if fetch(new_port, "prom:s3;cret") != 200:
+        fail("a move onto a taken address keeps the endpoint where it was")
+if "s3;cret" in open(os.path.join(work, "bridge.log")).read():
+    fail("the metrics password reached the log")
+print("ok   basic authentication; a move onto a taken address keeps the endpoint; no password logged")
+# ========================================= the endpoint on a shared network (end)
 
 # A bad [metrics] entry is refused at start with its file, line and reason.
 with open(config, "w") as f:

@@ -86,6 +86,14 @@ TEST(Metrics, AnAddressInUseIsRefusedNotServedSilently)
     EXPECT_FALSE(second.serve("127.0.0.1:" + std::to_string(first.port()), why));
     EXPECT_NE(why.find("cannot listen on 127.0.0.1:"), std::string::npos) << why;
     EXPECT_EQ(second.port(), 0);
+
+    // Moving to an address that cannot be taken keeps the endpoint where it was.
+    ASSERT_TRUE(second.serve("127.0.0.1:0", why)) << why;
+    const int served = second.port();
+    EXPECT_FALSE(second.serve("127.0.0.1:" + std::to_string(first.port()), why));
+    EXPECT_EQ(second.port(), served);
+    EXPECT_TRUE(second.serve("127.0.0.1:" + std::to_string(served), why, "prom", "pw")) << "new credentials, same port";
+    EXPECT_EQ(second.port(), served);
 }
 
 TEST(MetricsSettings, ListenAndPollEntries)
@@ -109,9 +117,20 @@ TEST(MetricsSettings, ListenAndPollEntries)
 
     const auto section = [](const std::string& text) { return readMetricsSettings("f", scanIni(text)); };
     EXPECT_EQ(std::get<MetricsSettings>(section("[metrics]\nlisten=127.0.0.1\npoll=5\n[hall]\npoll=7\n")),
-              (MetricsSettings{"127.0.0.1:10025", 5}));
+              (MetricsSettings{"127.0.0.1:10025", 5, "", ""}));
     EXPECT_EQ(std::get<std::string>(section("[hall]\ntarget=/dev/x\n[metrics]\nport=1\n")),
-              "f:4: [metrics] port: not a key of [metrics] (listen, poll)");
+              "f:4: [metrics] port: not a key of [metrics] (listen, poll, user, password)");
+    EXPECT_EQ(std::get<MetricsSettings>(section("[metrics]\nlisten=127.000.000.001\nuser=prom\npassword=s3;cret\n")),
+              (MetricsSettings{"127.0.0.1:10025", 30, "prom", "s3"})); // cut at ";" (warned by configWarnings)
+    for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
+             {"[metrics]\npassword=hunter2\n", "f:2: [metrics] password: needs a user"},
+             {"[metrics]\nuser=prom\n", "f:2: [metrics] user: needs a password"},
+             {"[metrics]\nuser=a:b\npassword=hunter2\n", "f:2: [metrics] user: at most 64 printable"},
+             {"[metrics]\nuser=a\npassword=hunter2\x01\n", "f:3: [metrics] password: at most 64 printable"}}) {
+        const std::string got = std::get<std::string>(section(text));
+        EXPECT_EQ(got.rfind(message, 0), 0u) << got;
+        EXPECT_EQ(got.find("hunter2"), std::string::npos) << got;
+    }
 }
 
 } // namespace

@@ -415,6 +415,60 @@ example = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "
 r = subprocess.run([DAEMON, "--check", "--config", example], capture_output=True, text=True, timeout=20)
 check(r.returncode == 1, "the shipped example reads, and configures nothing (the unit stays down)", r.stderr)
 
+# ======================================== addresses and secrets (begin)
+# One daemon without a line: the addresses it refuses and binds, what it says
+# of a file that holds passwords, and a reload onto an address that is taken.
+for bad in ("[:::::]", "[1::2::3]", "[::1.2.3.4.5]"):
+    with open(conf, "w") as f:
+        f.write(f"[a]\ntarget=/dev/x\nlisten={bad}:4352\n")
+    r = subprocess.run([DAEMON, "--check", "--config", conf], capture_output=True, text=True, timeout=20)
+    check(r.returncode == 78 and ":3: [a] listen:" in r.stderr, f"listen={bad} refused by --check (78)", r.stderr)
+
+dual = free_port()
+with open(conf, "w") as f:
+    f.write(f"[open]\ntarget={work}/no-line\nlisten=0.0.0.0:{dual}\npassword=ab;cd\n")
+os.chmod(conf, 0o644)
+log2_path = os.path.join(work, "daemon2.log")
+second = start([DAEMON, "--config", conf], stderr=open(log2_path, "w"))
+check(wait_for(lambda: accepts(dual)), "the second daemon listens")
+log2 = lambda: open(log2_path).read()
+check(f"on 0.0.0.0:{dual} and [::]:{dual}" in log2() and "authentication on" in log2(),
+      "the log names both families bound, and that authentication is on", log2())
+check('password: the value ends at a ";"' in log2() and "every user of this machine can read it" in log2()
+      and "ab;cd" not in log2(), "a value cut at ';' and a readable file are warned about", log2())
+with socket.socket(socket.AF_INET6) as s6:
+    s6.setsockopt(socket.IPPROTO_IPV6, socket.IPV6_V6ONLY, 1)
+    try:
+        s6.bind(("::", dual))
+        taken = True
+    except OSError:
+        taken = False
+check(not taken, "no other program can take [::] beside the default 0.0.0.0")
+try:
+    with socket.create_server(("::1", 0), family=socket.AF_INET6):
+        loopback6 = True
+except OSError:
+    loopback6 = False
+if loopback6:
+    try:
+        with socket.create_connection(("::1", dual), timeout=10) as s6:
+            greeting = s6.recv(64)
+    except OSError as e:
+        greeting = repr(e).encode()
+    check(greeting.startswith(b"PJLINK 1 "), "an IPv6 client is greeted by the bridge", greeting)
+else:
+    print("skip an IPv6 client (this machine has no IPv6 loopback)")
+
+with socket.create_server(("127.0.0.1", 0)) as blocker:
+    with open(conf, "w") as f:
+        f.write(f"[open]\ntarget={work}/no-line\nlisten=127.0.0.1:{blocker.getsockname()[1]}\npassword=x\n")
+    second.send_signal(signal.SIGHUP)
+    check(wait_for(lambda: "still serving on 0.0.0.0:" in log2(), 10) and accepts(dual),
+          "a reload onto a taken address keeps serving on the old one", log2())
+second.terminate()
+check(second.wait(20) == 0, "and it ends cleanly")
+# ========================================== addresses and secrets (end)
+
 # ------------------------------------------------------- no GUI library
 ldd = subprocess.run(["ldd", DAEMON], capture_output=True, text=True).stdout
 check("libQt6Gui" not in ldd and "libQt6Widgets" not in ldd, "loads no GUI library")

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace orva::pjlink {
 namespace {
 
@@ -89,6 +91,31 @@ TEST_F(Polling, FirstReadWithoutReplyEndsThePollAsDownAndALostLineToo)
     ASSERT_EQ(published.size(), 2u);
     EXPECT_FALSE(published[1].up);
     EXPECT_EQ(port.written.size(), 2u); // nothing more went out after the CR3 left unanswered
+}
+
+TEST_F(Polling, AReadStuckBehindABusyLineIsDownAfterThreeIntervalsAndNeverQueuedTwice)
+{
+    poller = make(1);
+    for (int i = 0; i < 10; ++i) // clients' commands the projector ignores: a second each
+        queue.submit("C0B\r", "", [](const LineReply&) {});
+    poller->start();
+    clock.advance(2999);
+    EXPECT_TRUE(published.empty());
+    clock.advance(1);
+    ASSERT_EQ(published.size(), 1u);
+    EXPECT_FALSE(published[0].up || published[0].power);
+    EXPECT_EQ(published[0].durationMs, 3000);
+
+    clock.advance(7100); // the commands time out one by one; the poll's read goes out at last
+    EXPECT_EQ(port.written.back(), "CR0\r");
+    EXPECT_EQ(std::count(port.written.begin(), port.written.end(), "CR0\r"), 1);
+    answer("00\r"); // too old to tell
+    EXPECT_EQ(published.size(), 1u);
+    clock.advance(1000); // the next tick polls afresh
+    for (const char* reply : {"00\r", "01234\r", "+25.5 +26.0 +27.0\r", "000 1I\r"})
+        answer(reply);
+    ASSERT_EQ(published.size(), 2u);
+    EXPECT_TRUE(published[1].up && published[1].lampHours == 1234);
 }
 
 TEST_F(Polling, ReplyAfterStopOrAfterThePollerWentIsIgnored)
