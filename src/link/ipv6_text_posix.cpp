@@ -1,5 +1,4 @@
 // The POSIX reading of an IPv6 address (the Windows one is ipv6_text_windows.cpp).
-#ifndef _WIN32
 #include "link/ipv6_text.h"
 
 #include <arpa/inet.h>
@@ -20,4 +19,3 @@ std::optional<std::string> systemIpv6Text(std::string_view address)
 }
 
 } // namespace orva
-#endif

@@ -1,5 +1,4 @@
 // The Windows reading of an IPv6 address (the POSIX one is ipv6_text_posix.cpp).
-#ifdef _WIN32
 #include "link/ipv6_text.h"
 
 #include <winsock2.h>
@@ -20,4 +19,3 @@ std::optional<std::string> systemIpv6Text(std::string_view address)
 }
 
 } // namespace orva
-#endif
