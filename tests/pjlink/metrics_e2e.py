@@ -67,7 +67,8 @@ def configure(metrics_port):
 
 # The simulator, and the bridge in front of it polling every second.
 link, config = os.path.join(work, "projector"), os.path.join(work, "pjlinkd.conf")
-sim = start([SIM, "--link", link, "--lamp-hours", str(LAMP_HOURS)], "sim.log")
+state = os.path.join(work, "state")
+sim = start([SIM, "--link", link, "--lamp-hours", str(LAMP_HOURS), "--state-file", state], "sim.log")
 wait_for("the simulator's device", lambda: os.path.exists(link))
 metrics_port, pjlink_port, prom_port = free_port(), free_port(), free_port()
 configure(metrics_port)
@@ -94,6 +95,31 @@ temps = wait_for("three temperatures in Prometheus",
 if hours != {"": LAMP_HOURS} or temps != TEMPERATURES or query('orva_up{projector="hall-a"}') != {"": 1}:
     fail(f"Prometheus has the simulator's {LAMP_HOURS} hours and {TEMPERATURES}, up 1: {hours} {temps}")
 print("ok   Prometheus has the simulator's lamp hours and temperatures")
+
+# The projector reports what goes wrong (the simulator's state file): each state is the series the shipped
+# alerts look at, and sensors that cannot be read have no temperature series at all.
+def series():
+    text = get(f"http://127.0.0.1:{metrics_port}/metrics")
+    return {l.rsplit(" ", 1)[0]: float(l.rsplit(" ", 1)[1]) for l in text.splitlines() if l.startswith("orva_")}
+
+
+for content, wanted, gone in [
+        ("fault=temperature\nsensors-unreadable\n",
+         {'orva_power_state{projector="hall-a",state="temperature_abnormality"}': 1}, "orva_temperature_celsius{"),
+        ("fault=power\n", {'orva_power_state{projector="hall-a",state="power_abnormality"}': 1}, None),
+        ("fault=lamp\n", {'orva_power_state{projector="hall-a",state="lamp_failure"}': 1,
+                          'orva_lamp_state{projector="hall-a",state="failure"}': 1}, None),
+        (None, {'orva_power_state{projector="hall-a",state="standby"}': 1,
+                'orva_lamp_state{projector="hall-a",state="off"}': 1}, None)]:
+    if content is None:
+        os.remove(state)
+    else:
+        with open(state + ".new", "w") as f:
+            f.write(content)
+        os.rename(state + ".new", state)
+    wait_for(f"the series of {content!r}", lambda: (m := series()) and all(m.get(k) == v for k, v in wanted.items())
+             and (gone is None or not any(k.startswith(gone) for k in m)))
+print("ok   temperature and power abnormality, lamp failure and unreadable sensors reach the series")
 
 # The simulator hangs up: the line is lost, the projector's series stay, up falls to 0.
 sim.terminate()

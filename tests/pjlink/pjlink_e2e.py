@@ -56,8 +56,18 @@ def start(args, **kw):
 
 
 def simulator(link):
-    return start([SIM, "--quiet", "--link", link, "--count-down", "300", "--cool-down", "300"],
-                 stdout=subprocess.DEVNULL)
+    return start([SIM, "--quiet", "--link", link, "--count-down", "300", "--cool-down", "300",
+                  "--state-file", link + ".state"], stdout=subprocess.DEVNULL)
+
+
+def projector_reports(link, content):
+    """The simulator behind `link` reports `content` (its state file) from its next command on; None: as usual."""
+    if content is None:
+        os.remove(link + ".state")
+        return
+    with open(link + ".state.new", "w") as f:
+        f.write(content)
+    os.rename(link + ".state.new", link + ".state")
 
 
 class Client:
@@ -198,6 +208,20 @@ for command, pattern in [("%1INPT 21", "OK"), ("%1INPT ?", "21"), ("%1INST ?", "
                          ("%1POWR 5", "ERR2"), ("%1NAME " + "x" * 200, "ERR2"), ("%1POWR ?", "1")]:
     got = a.value(command)
     check(re.fullmatch(pattern, got) is not None, f"{command[:20]} -> {pattern}", got)
+
+# What the projector reports when something goes wrong, as ERST, LAMP and POWR tell it (the lamp fails last: it
+# cools the projector down).
+for content, wanted in [("fault=temperature\n", {"%1ERST ?": "002000"}),
+                        ("fault=power\n", {"%1ERST ?": "000002", "%1POWR ?": "ERR4"}),
+                        ("lamp-off\n", {"%1ERST ?": "000000", "%1POWR ?": "1", "%1LAMP ?": r"\d+ 0"}),
+                        ("sensors-unreadable\n", {"%1ERST ?": "000000", "%1LAMP ?": r"\d+ 1"}),
+                        ("fault=lamp\n", {"%1ERST ?": "020000", "%1LAMP ?": r"\d+ 0"}),
+                        (None, {"%1ERST ?": "000000"})]:
+    projector_reports(direct_link, content)
+    got = {command: a.value(command) for command in wanted}
+    check(all(re.fullmatch(p, got[c]) for c, p in wanted.items()), f"the projector reports {content!r}", got)
+check(wait_for(lambda: a.value("%1POWR ?") == "0", 10) and a.value("%1POWR 1") == "OK"
+      and wait_for(lambda: a.value("%1POWR ?") == "1", 10), "cooled down to stand-by, then on again after the lamp")
 
 held = subprocess.run([CTL, "status", "--port", direct_link], capture_output=True, text=True, timeout=20)
 check(held.returncode == 2 and "held by another program: orva-pjlinkd (PID" in held.stderr,
