@@ -7,7 +7,8 @@ off the wire.
 
 SETUP_EXE is build-windows/orva-control-VERSION-setup.exe, SIMULATOR the
 Linux orva-projector-sim. WORK_DIR (default: beside SETUP_EXE, wine-e2e/)
-keeps the screenshots, the simulators' logs and the programs' output.
+keeps the screenshots, the simulators' logs and the programs' output;
+ORVA_KEEP_PREFIX=1 keeps the Wine prefix too (its path is printed).
 
 One flow on an X server of its own (Xvfb, openbox) and a Wine prefix of its
 own, made for the run and thrown away after it: silent install (files,
@@ -148,12 +149,8 @@ def xdo(*args):
 
 def windows_named(title):
     """The mapped X windows whose name is exactly `title`."""
-    out = xdo("search", "--onlyvisible", "--name", "^" + re.escape(title) + "$")
-    found = []
-    for w in out.split():
-        if x_title(w) == title:
-            found.append(w)
-    return found
+    out = xdo("search", "--onlyvisible", "--name", re.escape(title.split()[0]))
+    return [w for w in out.split() if x_title(w) == title]
 
 
 def x_title(wid):
@@ -219,7 +216,7 @@ r = run(["wineboot", "-i"], timeout=300)
 run(["wineserver", "-w"], timeout=120)
 if not check(r.returncode == 0 and os.path.isdir(os.path.join(PREFIX, "drive_c")), "a fresh Wine prefix", r.stderr[-400:]):
     sys.exit(1)
-print(f"     (prefix in {time.monotonic() - t0:.0f} s)")
+print(f"     (prefix {PREFIX} in {time.monotonic() - t0:.0f} s)")
 
 r = wine(SETUP, "/S", timeout=300)
 run(["wineserver", "-w"], timeout=120)
@@ -403,8 +400,9 @@ stop(ser2net)
 stop(far.p)
 
 # -- silent uninstall -------------------------------------------------------------
-uninstall = key.get("QuietUninstallString", ("", ""))[1]
-r = wine(host_path(INSTALL_DIR + r"\uninstall.exe"), "/S")
+# As Apps & features runs it: the registered quiet command line.
+quiet = re.match(r'^"([^"]+)"\s*(.*)$', key.get("QuietUninstallString", ("", '"?"'))[1])
+r = wine(quiet.group(1), *quiet.group(2).split())
 run(["wineserver", "-w"], timeout=120)  # the uninstaller runs on from a copy of itself
 check(r.returncode == 0 and not os.path.exists(host_path(INSTALL_DIR)) and not os.path.exists(link),
       "uninstall.exe /S removes the program folder and the Start-menu entry",
