@@ -137,7 +137,9 @@ def main():
             z.write(os.path.join(folder, rel), f"{name}/{rel}")
 
     for path in (setup, archive):
-        print(f"{os.path.relpath(path, ROOT)}: {os.path.getsize(path) / 1e6:.1f} MB")
+        print(f"{path}: {os.path.getsize(path) / 1e6:.1f} MB")
+    if os.path.getsize(setup) > 25e6:
+        print("warning: the installer is above its 25 MB aim", file=sys.stderr)
 
 
 if __name__ == "__main__":
