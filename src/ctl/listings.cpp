@@ -55,10 +55,6 @@ TargetState stateOf(const std::string& target, const PathProbe& probe)
         return {"not a device path or network address", JsonValue()};
     if (t->isNetwork())
         return {"network address", JsonValue()};
-#ifdef _WIN32
-    (void)probe;
-    return {"", JsonValue()};
-#else
     switch (probe(t->device)) {
     case PathState::CharacterDevice:
         return {"present", true};
@@ -68,7 +64,6 @@ TargetState stateOf(const std::string& target, const PathProbe& probe)
         break;
     }
     return {"absent", false};
-#endif
 }
 
 constexpr std::array<std::string_view, 4> kCatalogueNames{"", "basic", "set", "read"};
@@ -223,12 +218,6 @@ Answer mapAnswer(const Request& request, const SettingsStore& store, PortMapWrit
         a.json.emplace_back("changed", changed);
         return a;
     };
-#ifdef _WIN32
-    (void)probe;
-    a.status = ExitStatus::Usage;
-    a.err = "on Windows " + key + " is the system's own " + key + ": there is no map to write";
-    return done(JsonValue(), false);
-#else
     if (request.remove) {
         if (!before) {
             a.out = key + " was not mapped; it is " + defaultDeviceForPort(request.com);
@@ -271,7 +260,6 @@ Answer mapAnswer(const Request& request, const SettingsStore& store, PortMapWrit
     }
     a.out = key + " now maps to " + text + " (in " + file + ")";
     return done(JsonValue(text), true);
-#endif
 }
 
 } // namespace orva

@@ -7,6 +7,7 @@
 #include "ctl/listings.h"
 #include "ctl/qt_command_line.h"
 #include "ctl/qt_ctl_output.h"
+#include "ctl/qt_ctl_platform.h"
 #include "ctl/qt_ctl_port.h"
 #include "ctl/qt_port_map_file.h"
 #include "link/qt_timer.h"

@@ -1,15 +1,8 @@
 #include "ctl/qt_ctl_port.h"
 
-#include "ctl/qt_ctl_output.h"
+#include "ctl/qt_ctl_platform.h"
 #include "link/qt_serial_port.h"
 #include "settings/stored_settings.h"
-
-#include <QFileInfo>
-
-#ifndef _WIN32
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace orva {
 
@@ -32,25 +25,16 @@ std::unique_ptr<SerialPort> openCtlPort(const ResolvedPort& port, std::string& p
     }
 
     const std::string device = port.target.device;
-#ifndef _WIN32
-    if (!QFileInfo::exists(QString::fromStdString(device))) {
-        problem = cannot + "no such device (is the adapter plugged in? orva-ctl ports lists what is there)";
+    if (const std::string why = deviceProblemBeforeOpen(device); !why.empty()) {
+        problem = cannot + why;
         return nullptr;
     }
-    if (probePath(device) == PathState::NotADevice) {
-        problem = cannot + "not a serial device";
-        return nullptr;
-    }
-#endif
     if (serial->open())
         return serial;
-
-#ifndef _WIN32
-    if (::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
-        problem = cannot + "permission denied (on Debian: sudo adduser $USER dialout, then log in again)";
+    if (const std::string why = deviceProblemAfterFailedOpen(device); !why.empty()) {
+        problem = cannot + why;
         return nullptr;
     }
-#endif
     problem = cannot + reason();
     return nullptr;
 }

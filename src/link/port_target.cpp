@@ -1,5 +1,7 @@
 #include "link/port_target.h"
 
+#include "link/device_names.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -178,18 +180,8 @@ std::optional<PortTarget> parsePortTarget(std::string_view text)
         return parseNetwork(PortTarget::Kind::Rfc2217, text.substr(10));
     if (text.find("://") != std::string_view::npos)
         return std::nullopt; // a scheme we do not speak
-#ifdef _WIN32
-    // COMn, or the \\.\COMn form that ports above 9 need.
-    std::string_view name = text;
-    if (name.substr(0, 4) == "\\\\.\\")
-        name.remove_prefix(4);
-    if (!startsWithNoCase(name, "com") || name.size() < 4
-        || !std::all_of(name.begin() + 3, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+    if (!isDeviceName(text))
         return std::nullopt;
-#else
-    if (text.front() != '/')
-        return std::nullopt;
-#endif
     PortTarget t;
     t.kind = PortTarget::Kind::Device;
     t.device = std::string(text);

@@ -4,12 +4,10 @@
 
 #include <QMetaObject>
 
-#ifndef _WIN32
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#endif
 
 namespace orva {
 
@@ -39,7 +37,6 @@ void DeviceBackend::open(qint32 baud)
         emit openFinished(false, why);
         return;
     }
-#ifndef _WIN32
     // Qt locks the port against other Qt programs and sets exclusive mode;
     // also take the advisory lock that other serial tools honour, so a port
     // another program holds is refused rather than shared.
@@ -50,7 +47,6 @@ void DeviceBackend::open(qint32 baud)
                                         : QStringLiteral("in use by another program"));
         return;
     }
-#endif
     const bool configured = port_.setBaudRate(baud) && port_.setDataBits(QSerialPort::Data8) &&
                             port_.setParity(QSerialPort::NoParity) &&
                             port_.setStopBits(QSerialPort::OneStop) &&
@@ -86,25 +82,19 @@ bool DeviceBackend::write(const QByteArray& bytes, QString& error)
     // gets round to it (after a repaint, say), so a repeat leaves on its
     // tick; but only when the line takes data at all: the library reports a
     // write the system refuses for now as an error.
-#ifdef _WIN32
-    port_.flush();
-#else
     pollfd writable{static_cast<int>(port_.handle()), POLLOUT, 0};
     if (::poll(&writable, 1, 0) == 1 && (writable.revents & POLLOUT))
         port_.flush();
-#endif
     return true;
 }
 
 qint64 DeviceBackend::bytesToWrite() const
 {
     qint64 queued = port_.bytesToWrite();
-#ifndef _WIN32
     // And what the driver holds but has not put on the wire yet.
     int inDriver = 0;
     if (port_.isOpen() && ::ioctl(static_cast<int>(port_.handle()), TIOCOUTQ, &inDriver) == 0 && inDriver > 0)
         queued += inDriver;
-#endif
     return queued;
 }
 

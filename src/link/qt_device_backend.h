@@ -6,8 +6,8 @@
 
 namespace orva {
 
-// A local serial device (/dev/ttyUSB0, /dev/serial/by-id/..., COM3 on
-// Windows) on QSerialPort, held exclusively. Opens at once.
+// A local serial device (/dev/ttyUSB0, /dev/serial/by-id/...) on
+// QSerialPort, held exclusively. Opens at once. (On Windows: Win32Backend.)
 class DeviceBackend : public PortBackend {
     Q_OBJECT
 public:

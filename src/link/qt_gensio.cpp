@@ -1,5 +1,6 @@
 #include "link/qt_gensio.h"
 
+#include "link/qt_link_platform.h"
 #include "link/qt_tcp_backend.h"
 
 #include <QMetaObject>
@@ -83,7 +84,6 @@ std::uint16_t portOf(const sockaddr_storage& a)
 // port numbers. -1 when it cannot be told.
 int socketOf(gensio* io)
 {
-#ifdef __linux__
     const int local = portOf(io, GENSIO_CONTROL_LADDR);
     const int remote = portOf(io, GENSIO_CONTROL_RADDR);
     if (local <= 0 || remote <= 0)
@@ -114,10 +114,6 @@ int socketOf(gensio* io)
     }
     ::closedir(fds);
     return found;
-#else
-    (void)io;
-    return -1;
-#endif
 }
 
 } // namespace

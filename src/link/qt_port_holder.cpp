@@ -5,18 +5,15 @@
 #include <QLockFile>
 #include <QStringList>
 
-#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <cerrno>
 #include <csignal>
 #include <unistd.h>
-#endif
 
 namespace orva {
 namespace {
 
-#ifndef _WIN32
 bool alive(qint64 pid)
 {
     return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
@@ -78,20 +75,14 @@ std::optional<PortHolder> fromSystemLocks(const std::string& device)
     h.user = QFileInfo(QStringLiteral("/proc/%1").arg(*pid)).owner().toStdString();
     return h;
 }
-#endif
 
 } // namespace
 
 std::optional<PortHolder> findPortHolder(const std::string& device)
 {
-#ifdef _WIN32
-    (void)device;
-    return std::nullopt;
-#else
     if (auto h = fromLockFiles(device))
         return h;
     return fromSystemLocks(device);
-#endif
 }
 
 } // namespace orva

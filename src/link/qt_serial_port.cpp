@@ -1,9 +1,7 @@
 #include "link/qt_serial_port.h"
 
-#include "link/qt_device_backend.h"
+#include "link/qt_link_platform.h"
 #include "link/qt_port_backend.h"
-#include "link/qt_rfc2217_backend.h"
-#include "link/qt_tcp_backend.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,7 +9,6 @@
 #include <QNetworkInterface>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <set>
 #include <utility>
@@ -111,7 +108,7 @@ void QtSerialPort::releaseOnFatalExit()
     // reader of the output that quit) would end the process by SIGPIPE,
     // past every exit handler. Ignored, the write fails instead and the
     // program ends its own way: through exit() and the handler below.
-    std::signal(SIGPIPE, SIG_IGN);
+    letBrokenPipesFail();
     std::atexit(closeLivePorts);
     gPreviousHandler = qInstallMessageHandler(closePortsOnFatal);
 }
@@ -222,16 +219,11 @@ bool QtSerialPort::start()
         error_ = prefixed(why);
         return false;
     }
-    switch (target->kind) {
-    case PortTarget::Kind::Device:
-        backend_ = new DeviceBackend(QString::fromStdString(target->device), this);
-        break;
-    case PortTarget::Kind::RawTcp:
-        backend_ = new TcpBackend(QString::fromStdString(target->host), target->port, this);
-        break;
-    case PortTarget::Kind::Rfc2217:
-        backend_ = new Rfc2217Backend(QString::fromStdString(target->host), target->port, this);
-        break;
+    QString refusal;
+    backend_ = makePortBackend(*target, this, refusal);
+    if (!backend_) {
+        error_ = prefixed(refusal);
+        return false;
     }
     connect(backend_, &PortBackend::openFinished, this, &QtSerialPort::backendOpened);
     connect(backend_, &PortBackend::lost, this, &QtSerialPort::onLost);

@@ -1,40 +1,14 @@
 #include "link/qt_tcp_backend.h"
 
 #include "link/qt_host_lookup.h"
+#include "link/qt_link_platform.h"
 
 #include <QMetaObject>
 #include <QNetworkProxy>
 
 #include <utility>
 
-#ifdef __linux__
-#include <linux/sockios.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#endif
-
 namespace orva {
-
-void keepConnectionWatched(qintptr socket)
-{
-#ifdef __linux__
-    const int fd = static_cast<int>(socket);
-    const int on = 1;
-    const int idleS = 10;     // probe after 10 s of silence ...
-    const int intervalS = 5;  // ... every 5 s ...
-    const int probes = 3;     // ... and give up after 3 unanswered
-    const unsigned userTimeoutMs = 15000; // data unacknowledged this long: gone
-    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
-#else
-    (void)socket;
-#endif
-}
 
 TcpBackend::TcpBackend(QString host, quint16 port, QObject* parent)
     : PortBackend(parent), host_(std::move(host)), port_(port)
@@ -159,13 +133,10 @@ bool TcpBackend::write(const QByteArray& bytes, QString& error)
 qint64 TcpBackend::bytesToWrite() const
 {
     qint64 queued = socket_.bytesToWrite();
-#ifdef __linux__
     // And what the system holds but has not sent yet (the server's window
     // is shut when it takes no more).
-    int unsent = 0;
-    if (open_ && ::ioctl(static_cast<int>(socket_.socketDescriptor()), SIOCOUTQNSD, &unsent) == 0 && unsent > 0)
-        queued += unsent;
-#endif
+    if (open_)
+        queued += unsentTcpBytes(socket_.socketDescriptor());
     return queued;
 }
 

@@ -39,9 +39,4 @@ private:
     QByteArray leftOver_;
 };
 
-// Makes a dead connection show as one: with nothing coming back, the system
-// would otherwise wait for hours before it gives up on a server that went
-// away without a word (powered off, cable pulled).
-void keepConnectionWatched(qintptr socket);
-
 } // namespace orva

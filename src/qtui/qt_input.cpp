@@ -1,51 +1,18 @@
 #include "qtui/qt_input.h"
 
+#include "qtui/qt_native_input.h"
+
 #include <QAbstractButton>
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-#if defined(ORVA_HAVE_XCB) && QT_CONFIG(xcb)
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#define ORVA_ASK_X11 1
-#endif
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 namespace orva {
 namespace {
 
-#ifdef ORVA_ASK_X11
-xcb_connection_t* x11Connection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-#endif
-
 bool realKeyStillDown(const QKeyEvent& release)
 {
-    if (release.isAutoRepeat())
-        return true;
-#ifdef ORVA_ASK_X11
-    // On X11 the native scan code is the key code.
-    const quint32 code = release.nativeScanCode();
-    xcb_connection_t* c = x11Connection();
-    if (!c || code == 0 || code > 255)
-        return false;
-    xcb_query_keymap_reply_t* keys = xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr);
-    if (!keys)
-        return false;
-    const bool down = (keys->keys[code / 8] >> (code % 8)) & 1;
-    std::free(keys);
-    return down;
-#else
-    return false;
-#endif
+    return release.isAutoRepeat() || nativeKeyStillDown(release);
 }
 
 KeyStillDownProbe stillDownProbe = nullptr;
@@ -125,26 +92,9 @@ private:
 
 bool anyMouseButtonDown()
 {
-#ifdef ORVA_ASK_X11
-    if (xcb_connection_t* c = x11Connection()) {
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-        if (screen) {
-            xcb_query_pointer_reply_t* pointer =
-                xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr);
-            if (pointer) {
-                const bool down = pointer->mask
-                    & (XCB_KEY_BUT_MASK_BUTTON_1 | XCB_KEY_BUT_MASK_BUTTON_2 | XCB_KEY_BUT_MASK_BUTTON_3);
-                std::free(pointer);
-                return down;
-            }
-        }
-    }
-#endif
-#ifdef Q_OS_WIN
-    return ((GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_MBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000) != 0;
-#else
+    if (const std::optional<bool> down = nativeMouseButtonDown())
+        return *down;
     return (QGuiApplication::mouseButtons() & (Qt::LeftButton | Qt::MiddleButton | Qt::RightButton)) != 0;
-#endif
 }
 
 bool keyStillDown(const QKeyEvent& release)

@@ -1,5 +1,6 @@
 #include "settings/port_map.h"
 
+#include "link/device_names.h"
 #include "link/readable_text.h"
 #include "settings/stored_settings.h"
 
@@ -7,11 +8,7 @@ namespace orva {
 
 std::string defaultDeviceForPort(int number)
 {
-#ifdef _WIN32
-    return "COM" + std::to_string(number);
-#else
-    return "/dev/ttyS" + std::to_string(number - 1);
-#endif
+    return deviceOfComPort(number);
 }
 
 PortResolver portMapOf(const SettingsStore& store)

@@ -22,7 +22,7 @@ PortResolution resolvePort(int number, const SettingsStore& store);
 // The map of `store` as the serial control asks it, at every open.
 PortResolver portMapOf(const SettingsStore& store);
 
-// COM n when the map says nothing: /dev/ttyS<n-1>, on Windows COMn.
+// COM n when the map says nothing: /dev/ttyS<n-1>, on Windows \\.\COMn.
 std::string defaultDeviceForPort(int number);
 
 } // namespace orva

@@ -1,5 +1,7 @@
 #include "settings/qt_settings_store.h"
 
+#include "settings/qt_settings_place.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -48,10 +50,6 @@ bool spansLines(const QVariant& value)
 // Why a file that the library would not write could not be written.
 void classifyRefusal(const QString& fileName, StoreOutcome& out)
 {
-#ifdef Q_OS_WIN
-    (void)fileName;
-    out.problem = StoreOutcome::Problem::Failed;
-#else
     const QFileInfo file(fileName);
     const QFileInfo folder(file.absolutePath());
     out.detail.clear();
@@ -69,7 +67,6 @@ void classifyRefusal(const QString& fileName, StoreOutcome& out)
     } else {
         out.problem = StoreOutcome::Problem::Failed;
     }
-#endif
 }
 
 // What in the store as the library reads it would be lost or changed by
@@ -130,12 +127,6 @@ bool copyTo(const QByteArray& bytes, const QString& path)
 std::string whatWritingWouldLose(const QString& fileName, const std::string& section,
                                  const SettingsStore::Entries& entries)
 {
-#ifdef Q_OS_WIN
-    (void)fileName;
-    (void)section;
-    (void)entries;
-    return {};
-#else
     if (!QFileInfo(fileName).isFile())
         return {}; // nothing there to lose
     QFile file(fileName);
@@ -186,7 +177,6 @@ std::string whatWritingWouldLose(const QString& fileName, const std::string& sec
             return "writing would add " + shownKey(key);
     }
     return {};
-#endif
 }
 
 } // namespace
@@ -234,20 +224,28 @@ StoreOutcome QtSettingsStore::write(const std::string& section, const Entries& e
 
     // Take the file as it stands now (another program may have changed it),
     // and leave it alone unless writing it back keeps everything it says.
-    if (std::string what = whatWritingWouldLose(settings->fileName(), section, entries); !what.empty()) {
+    const bool file = storeIsAFile(*settings); // else the system's own store, which keeps what it holds
+    if (std::string what = file ? whatWritingWouldLose(settings->fileName(), section, entries) : std::string();
+        !what.empty()) {
         out.problem = StoreOutcome::Problem::Malformed;
         out.detail = std::move(what);
         return out;
     }
+    auto refused = [&] {
+        if (file)
+            classifyRefusal(settings->fileName(), out);
+        else
+            out.problem = StoreOutcome::Problem::Failed;
+    };
     if (!settings->isWritable()) {
-        classifyRefusal(settings->fileName(), out);
+        refused();
         return out;
     }
     for (const auto& [key, value] : entries)
         settings->setValue(path(section, key), QString::fromStdString(value));
     settings->sync();
     if (settings->status() != QSettings::NoError)
-        classifyRefusal(settings->fileName(), out);
+        refused();
     return out;
 }
 

@@ -2,17 +2,14 @@
 
 #include <QSocketNotifier>
 
-#ifndef _WIN32
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#endif
 
 namespace orva {
 
-#ifndef _WIN32
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -50,48 +47,40 @@ QtTerminationSignals::QtTerminationSignals(std::function<void(int)> shutDown, QO
         return;
     for (int fd : gSignalSockets)
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    notifier_ = new QSocketNotifier(gSignalSockets[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] { arrived(); });
+    auto* notifier = new QSocketNotifier(gSignalSockets[1], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        unsigned char byte = 0;
+        int signal = 0;
+        while (::read(gSignalSockets[1], &byte, 1) == 1)
+            signal = byte;
+        if (signal != 0)
+            arrived(signal);
+    });
+    watcher_ = notifier;
+    installed_ = true;
     setHandler(writeSignalNumber);
 }
 
 QtTerminationSignals::~QtTerminationSignals()
 {
-    if (!notifier_)
+    if (!installed_)
         return;
     setHandler(SIG_DFL);
-    delete notifier_;
+    delete watcher_;
     for (int& fd : gSignalSockets) {
         ::close(fd);
         fd = -1;
     }
 }
 
-void QtTerminationSignals::arrived()
+void QtTerminationSignals::arrived(int signal)
 {
-    unsigned char byte = 0;
-    int signal = 0;
-    while (::read(gSignalSockets[1], &byte, 1) == 1)
-        signal = byte;
-    if (signal == 0 || taken_)
+    if (taken_)
         return;
     taken_ = true;
     setHandler(SIG_DFL); // a second signal ends the program at once
     if (shutDown_)
         shutDown_(signal);
 }
-
-#else // Windows: the console's Ctrl+C and closing go through the window system.
-
-QtTerminationSignals::QtTerminationSignals(std::function<void(int)> shutDown, QObject* parent)
-    : QObject(parent), shutDown_(std::move(shutDown))
-{
-}
-
-QtTerminationSignals::~QtTerminationSignals() = default;
-
-void QtTerminationSignals::arrived() {}
-
-#endif
 
 } // namespace orva

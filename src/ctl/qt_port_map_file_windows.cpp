@@ -1,0 +1,18 @@
+#include "ctl/qt_port_map_file.h"
+
+namespace orva {
+
+std::unique_ptr<QSettings> QtPortMapFile::openStore() const
+{
+    // HKEY_CURRENT_USER\Software\ORVA, where orva-control keeps its settings.
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ORVA"));
+}
+
+bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std::string>& value,
+                                 std::string& error)
+{
+    // The registry keeps every other value as it is.
+    return writeThroughStore(key, value, error);
+}
+
+} // namespace orva

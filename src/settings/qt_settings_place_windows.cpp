@@ -1,0 +1,11 @@
+#include "settings/qt_settings_place.h"
+
+namespace orva {
+
+bool storeIsAFile(const QSettings& settings)
+{
+    // The native format is the registry (HKEY_CURRENT_USER\Software\ORVA).
+    return settings.format() != QSettings::NativeFormat;
+}
+
+} // namespace orva
