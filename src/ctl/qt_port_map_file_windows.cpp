@@ -1,11 +1,13 @@
 #include "ctl/qt_port_map_file.h"
 
+#include "settings/qt_settings_place.h"
+
 namespace orva {
 
 std::unique_ptr<QSettings> QtPortMapFile::openStore() const
 {
     // HKEY_CURRENT_USER\Software\ORVA, where orva-control keeps its settings.
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ORVA"));
+    return openUserSettings();
 }
 
 bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std::string>& value,

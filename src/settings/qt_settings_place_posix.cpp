@@ -7,4 +7,9 @@ bool storeIsAFile(const QSettings&)
     return true; // the native format is an INI file here
 }
 
+std::unique_ptr<QSettings> openUserSettings()
+{
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ORVA"));
+}
+
 } // namespace orva

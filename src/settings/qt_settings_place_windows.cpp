@@ -8,4 +8,10 @@ bool storeIsAFile(const QSettings& settings)
     return settings.format() != QSettings::NativeFormat;
 }
 
+std::unique_ptr<QSettings> openUserSettings()
+{
+    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORVA"),
+                                       QSettings::NativeFormat);
+}
+
 } // namespace orva

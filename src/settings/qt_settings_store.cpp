@@ -188,7 +188,7 @@ QtSettingsStore::QtSettingsStore(const QString& iniFile) : iniFile_(iniFile), se
 std::unique_ptr<QSettings> QtSettingsStore::open() const
 {
     if (iniFile_.isEmpty())
-        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "ORVA");
+        return openUserSettings();
     return std::make_unique<QSettings>(iniFile_, QSettings::IniFormat);
 }
 

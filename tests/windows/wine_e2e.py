@@ -161,9 +161,9 @@ def x_title(wid):
 
 def geometry(wid):
     """(x, y, width, height) of a window's client area on the screen."""
-    out = xdo("getwindowgeometry", "--shell", wid)
-    g = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
-    return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+    out = run(["xwininfo", "-id", str(wid)], timeout=30).stdout  # xdotool's is off by the frame
+    g = dict(re.findall(r"^\s*(Absolute upper-left X|Absolute upper-left Y|Width|Height):\s*(-?\d+)", out, re.M))
+    return (int(g["Absolute upper-left X"]), int(g["Absolute upper-left Y"]), int(g["Width"]), int(g["Height"]))
 
 
 def twips_point(wid, left, top, width, height):
@@ -255,7 +255,7 @@ check([c for _, c in sim.commands()] == ["C00", "CR0"], "exactly those two frame
       sim.commands())
 
 # -- orva-control.exe, as a new user starts it -------------------------------------
-check(reg_values(SETTINGS_KEY) is None, "no settings stored yet")
+check(reg_values(SETTINGS_KEY + r"\StartUP") is None, "no port stored yet")
 map_com(1, sim.device)
 gui_out = open(os.path.join(WORK, "orva-control.out"), "w")
 gui = start("orva-control.exe", ["wine", host_path(INSTALL_DIR + r"\orva-control.exe")], env=env,
@@ -327,8 +327,11 @@ check(new == ["CR0"], "a click on Status puts CR0 and CR on the wire", new)
 
 
 def read_text(png):
-    big = png[:-4] + "-x4.png"
-    subprocess.run(["convert", png, "-resize", "400%", "-colorspace", "Gray", big], capture_output=True, timeout=30)
+    big = png[:-4] + "-big.png"
+    # Without the label's border, larger, on a white margin: what tesseract
+    # reads best.
+    subprocess.run(["convert", png, "-shave", "2x2", "-resize", "300%", "-colorspace", "Gray", "-bordercolor", "white",
+                    "-border", "20", big], capture_output=True, timeout=30)
     r = subprocess.run(["tesseract", big, "-", "--psm", "7"], capture_output=True, text=True, timeout=60)
     return r.stdout.strip()
 
@@ -339,8 +342,8 @@ check("Power ON" in texts, 'the status label shows " Power ON" (read off the scr
 hit = next((p for p, t in zip(shots, texts) if t == "Power ON"), None)
 if hit:
     shutil.copyfile(hit, os.path.join(WORK, "4-status-power-on.png"))
-for p in shots:
-    for f in (p, p[:-4] + "-x4.png"):
+for p in shots if hit else []:  # kept when the label was never read
+    for f in (p, p[:-4] + "-big.png"):
         if os.path.exists(f) and f != hit:
             os.remove(f)
 
