@@ -264,6 +264,9 @@ dialogs = poll(lambda: windows_named(DIALOG_TITLE))
 check(bool(dialogs), f"no stored port: the port dialog {DIALOG_TITLE!r} is on screen (_NET_WM_NAME)")
 if not dialogs:
     screenshot("no-dialog")
+    print("     display", env["DISPLAY"], "Xvfb", xvfb.poll(), "program", gui.poll(),
+          run(["xdotool", "search", "--onlyvisible", "--name", "."]).stdout.split(),
+          run(["import", "-window", "root", os.path.join(WORK, "x.png")]).stderr)
     sys.exit(1)
 dialog = dialogs[0]
 time.sleep(1)  # painted
@@ -341,7 +344,7 @@ seen = next((t for t in texts if t), "")
 check("Power ON" in texts, 'the status label shows " Power ON" (read off the screen)', [t for t in texts if t])
 hit = next((p for p, t in zip(shots, texts) if t == "Power ON"), None)
 if hit:
-    shutil.copyfile(hit, os.path.join(WORK, "4-status-power-on.png"))
+    shutil.move(hit, os.path.join(WORK, "4-status-power-on.png"))
 for p in shots if hit else []:  # kept when the label was never read
     for f in (p, p[:-4] + "-big.png"):
         if os.path.exists(f) and f != hit:
@@ -364,6 +367,19 @@ check(len(stamps) >= 5 and all(c == "C09" for _, c in held) and 0.06 <= median <
       "a held Volume up repeats C09 about every 100 ms", f"{len(stamps)} frames, median gap {median * 1000:.0f} ms, "
       f"{[c for _, c in held if c != 'C09']}")
 
+# The third window: "Command Table" opens the command list; the window
+# system's close ends it.
+click(twips_point(main, 6375, 6660, 1800, 375))
+lists = poll(lambda: windows_named("Command List"), 20)
+check(bool(lists), "Command Table opens the window 'Command List'")
+if lists:
+    time.sleep(1)
+    screenshot("5-command-list")
+    xdo("windowactivate", "--sync", lists[0])
+    xdo("key", "--clearmodifiers", "alt+F4")
+    check(poll(lambda: not windows_named("Command List"), 20), "and Alt+F4 closes it")
+    time.sleep(1.5)  # the panel ignores clicks for a double click's time after a window closed
+
 # END ends the program.
 click(twips_point(main, 8265, 4680, 1800, 495))
 try:
@@ -371,6 +387,7 @@ try:
 except subprocess.TimeoutExpired:
     code = None
 check(code == 0 and not windows_named(MAIN_TITLE), "END ends orva-control.exe", code)
+stop(gui)
 stop(sim.p)
 
 # -- tcp:// through ser2net -------------------------------------------------------
