@@ -1,5 +1,6 @@
 #include "ctl/ctl_arguments.h"
 
+#include "link/device_names.h"
 #include "link/serial_port.h"
 
 #include <algorithm>
@@ -19,7 +20,8 @@ namespace {
 const std::string& portDescription()
 {
     static const std::string text =
-        "The port: " + comRange() + " (through the settings' map), a device such as /dev/ttyUSB0, or a "
+        "The port: " + comRange() + " (through the settings' map), a device such as " +
+        std::string(exampleDevice()) + ", or a "
         "network address tcp://HOST:PORT or rfc2217://HOST:PORT. Default: the port orva-control stored.";
     return text;
 }
@@ -31,9 +33,15 @@ const std::array<OptionSpec, 4> kCommon{{
     {"json", "", "Print one JSON object instead of text."},
 }};
 
-constexpr std::array<OptionSpec, 3> kCommandOnly{{
+const std::string& removeDescription()
+{
+    static const std::string text = "Remove the mapping: COMn is " + std::string(comPortDeviceForm()) + " again.";
+    return text;
+}
+
+const std::array<OptionSpec, 3> kCommandOnly{{
     {"monitor", "", "Print the reply as the window's line monitor shows it."},
-    {"remove", "", "Remove the mapping: COMn is /dev/ttyS<n-1> again."},
+    {"remove", "", removeDescription()},
     {"grep", "WORD", "Only the entries that hold WORD (in any case)."},
 }};
 
@@ -54,9 +62,9 @@ std::vector<CommandSpec> buildCommands()
     c.push_back({"map", Verb::Map, "COMn TARGET | COMn --remove",
                  "map COMn to a device or a network address, or remove the mapping",
                  "Write [Ports] COMn in the settings file orva-control reads, keeping every other line "
-                 "of it. TARGET is a device path (/dev/ttyUSB0, /dev/serial/by-id/...) or a network "
-                 "address (tcp://HOST:PORT, rfc2217://HOST:PORT). With --remove, COMn is /dev/ttyS<n-1> "
-                 "again. Nothing else ever writes to the settings.",
+                 "of it. TARGET is a device path (" + std::string(exampleDevices()) + ") or a network "
+                 "address (tcp://HOST:PORT, rfc2217://HOST:PORT). With --remove, COMn is " +
+                     std::string(comPortDeviceForm()) + " again. Nothing else ever writes to the settings.",
                  kMapOptions});
     c.push_back({"send", Verb::Send, "TEXT...", "send TEXT and a CR, print the reply",
                  "Send TEXT followed by one CR (several words are joined by one blank), wait for the "
@@ -129,11 +137,10 @@ std::optional<UsageError> checkSendText(const std::string& text, const CommandSp
 std::string targetHint(std::string_view text)
 {
     std::string hint = quoted(text) +
-                       " is neither a device path (such as /dev/ttyUSB0) nor a network address "
-                       "(tcp://HOST:PORT, rfc2217://HOST:PORT)";
-    if (!text.empty() && text.front() != '/' && text.find(':') == std::string_view::npos &&
-        text.find('/') == std::string_view::npos)
-        hint += "; did you mean /dev/" + std::string(text) + "?";
+                       " is neither a device path (such as " + std::string(exampleDevice()) +
+                       ") nor a network address (tcp://HOST:PORT, rfc2217://HOST:PORT)";
+    if (const std::optional<std::string> meant = likelyDevice(text))
+        hint += "; did you mean " + *meant + "?";
     return hint;
 }
 

@@ -6,8 +6,7 @@ namespace orva {
 
 std::unique_ptr<QSettings> QtPortMapFile::openStore() const
 {
-    // HKEY_CURRENT_USER\Software\ORVA, where orva-control keeps its settings.
-    return openUserSettings();
+    return openUserSettings(); // the registry, where orva-control keeps its settings
 }
 
 bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std::string>& value,

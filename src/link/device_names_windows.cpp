@@ -14,4 +14,24 @@ std::string deviceOfComPort(int number)
     return "\\\\.\\COM" + std::to_string(number);
 }
 
+std::string_view exampleDevice()
+{
+    return "COM3";
+}
+
+std::string_view exampleDevices()
+{
+    return "COM3, \\\\.\\COM12";
+}
+
+std::string_view comPortDeviceForm()
+{
+    return "\\\\.\\COMn";
+}
+
+std::optional<std::string> likelyDevice(std::string_view)
+{
+    return std::nullopt; // a COM port's name is a device already
+}
+
 } // namespace orva

@@ -19,8 +19,9 @@ class PortBackend;
 // projector): COM port n, through the port map, to a local device, a raw TCP
 // stream or an RFC 2217 port on a device server, all of them 8 data bits, no
 // parity, 1 stop bit, no flow control, at the baud rate of the line settings
-// string. Uses Qt Core, SerialPort and Network only (and the gensio library),
-// so a program without widgets can use it.
+// string. Uses Qt Core and Network only (on Linux also SerialPort and the
+// gensio library; on Windows the Win32 serial API, and no RFC 2217), so a
+// program without widgets can use it.
 //
 // The map is read afresh at every open. A network port that does not answer
 // within kOpenLimitMs is a port that cannot be opened; open() waits for it

@@ -47,13 +47,18 @@ std::uint32_t SystemWin32Comm::configure(std::uint32_t baud, const Timeouts& tim
     dcb.fParity = FALSE;
     dcb.fOutxCtsFlow = FALSE;
     dcb.fOutxDsrFlow = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    // DTR and RTS stay as the driver has them, unless they were handshake
+    // lines (no flow control); setting them is refused where there are no
+    // such lines (a pseudo-terminal under Wine).
+    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE)
+        dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE)
+        dcb.fRtsControl = RTS_CONTROL_DISABLE;
     dcb.fDsrSensitivity = FALSE;
     dcb.fOutX = FALSE;
     dcb.fInX = FALSE;
     dcb.fErrorChar = FALSE;
     dcb.fNull = FALSE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
     dcb.fAbortOnError = FALSE;
     if (!SetCommState(h, &dcb))
         return lastError();

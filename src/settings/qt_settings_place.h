@@ -12,10 +12,10 @@ namespace orva {
 // (qt_settings_place_posix.cpp, qt_settings_place_windows.cpp).
 bool storeIsAFile(const QSettings& settings);
 
-// The user's settings of organisation "ORVA" in the platform's own store:
-// ~/.config/ORVA.conf, or the registry key HKEY_CURRENT_USER\Software\ORVA
-// itself (Qt would put an organisation without an application one level
-// lower, in "OrganizationDefaults").
+// The user's own settings of the program: ~/.config/ORVA.conf
+// ($XDG_CONFIG_HOME), on Windows the registry key
+// HKEY_CURRENT_USER\Software\ORVA itself (the library's own choice for an
+// organisation without an application would be a key below it).
 std::unique_ptr<QSettings> openUserSettings();
 
 } // namespace orva

@@ -10,8 +10,7 @@ bool storeIsAFile(const QSettings& settings)
 
 std::unique_ptr<QSettings> openUserSettings()
 {
-    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORVA"),
-                                       QSettings::NativeFormat);
+    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORVA"), QSettings::NativeFormat);
 }
 
 } // namespace orva
