@@ -264,7 +264,7 @@ dialogs = poll(lambda: windows_named(DIALOG_TITLE))
 check(bool(dialogs), f"no stored port: the port dialog {DIALOG_TITLE!r} is on screen (_NET_WM_NAME)")
 if not dialogs:
     screenshot("no-dialog")
-    print("     display", env["DISPLAY"], "Xvfb", xvfb.poll(), "program", gui.poll(),
+    print("     display", env["DISPLAY"], "Xvfb", xvfb.poll(), "openbox", openbox.poll(), "program", gui.poll(),
           run(["xdotool", "search", "--onlyvisible", "--name", "."]).stdout.split(),
           run(["import", "-window", "root", os.path.join(WORK, "x.png")]).stderr)
     sys.exit(1)
