@@ -80,8 +80,8 @@ def stop(p, grace=10):
 
 # -- the X session --------------------------------------------------------------
 read_fd, write_fd = os.pipe()
-xvfb = start("Xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-             pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
+xvfb = start("Xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+             pass_fds=(write_fd,), stderr=open(os.path.join(WORK, "xvfb.log"), "w"))
 os.close(write_fd)
 display = os.read(read_fd, 64).decode().strip()
 os.close(read_fd)
@@ -264,7 +264,7 @@ dialogs = poll(lambda: windows_named(DIALOG_TITLE))
 check(bool(dialogs), f"no stored port: the port dialog {DIALOG_TITLE!r} is on screen (_NET_WM_NAME)")
 if not dialogs:
     screenshot("no-dialog")
-    print("     display", env["DISPLAY"], "Xvfb", xvfb.poll(), "program", gui.poll(),
+    print("     display", env["DISPLAY"], "Xvfb", xvfb.poll(), "openbox", openbox.poll(), "program", gui.poll(),
           run(["xdotool", "search", "--onlyvisible", "--name", "."]).stdout.split(),
           run(["import", "-window", "root", os.path.join(WORK, "x.png")]).stderr)
     sys.exit(1)
