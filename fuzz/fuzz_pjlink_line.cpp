@@ -28,7 +28,7 @@ struct Client : ClientLink {
 };
 
 struct Echo : CommandHandler {
-    void execute(const Command& c, Answer answer) override
+    void execute(const Command& c, Answer answer, const Caller&) override
     {
         if (c.body.size() != 4 || c.parameter.size() > kMaxParameter)
             std::abort();
