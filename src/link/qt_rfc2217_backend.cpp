@@ -43,6 +43,7 @@ void Rfc2217Backend::open(qint32 baud)
 {
     baud_ = baud;
     opening_ = true;
+    refusals_ = 0;
     if (const std::string& trouble = GensioLoop::instance().error(); !trouble.empty()) {
         const QString why = QString::fromStdString(trouble);
         QMetaObject::invokeMethod(
@@ -79,6 +80,14 @@ QString Rfc2217Backend::openTimedOut(int seconds) const
 {
     if (lookup_ >= 0)
         return QStringLiteral("no answer from the name server for %1 within %2 s").arg(host_).arg(seconds);
+    if (refusals_ > 0) {
+        // Every try was taken and closed: not a server that cannot speak the
+        // protocol, but one that will not give this client the port.
+        return QStringLiteral("the server closed the connection at once, %1 times in %2 s (another client may hold "
+                              "the port)")
+            .arg(refusals_)
+            .arg(seconds);
+    }
     if (connected_)
         return QStringLiteral("RFC 2217 negotiation failed: the server took the connection but gave no telnet "
                               "COM-PORT-OPTION answer within %1 s (a raw TCP port is written tcp://)")
@@ -162,6 +171,7 @@ void Rfc2217Backend::gensioOpenFailed(const QString& why, bool serverClosed)
         return;
     drop();
     if (serverClosed) {
+        ++refusals_;
         retry_.start();
         return;
     }

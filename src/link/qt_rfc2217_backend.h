@@ -56,6 +56,7 @@ private:
     QTimer retry_;
     bool opening_ = false;
     bool connected_ = false; // the TCP connection of the open under way is up
+    int refusals_ = 0;       // connections of this open the server closed at once
     bool open_ = false;
     std::shared_ptr<GensioConnection> connection_;
 };

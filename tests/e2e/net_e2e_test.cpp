@@ -188,7 +188,17 @@ TEST_P(ThroughSer2net, PortInUseByAnotherClientIsRefusedLikeAHeldDevice)
     second.program.formLoad();
     EXPECT_FALSE(second.port.isOpen());
     EXPECT_EQ(second.shell.dialogModal, std::vector<bool>{true});
-    EXPECT_NE(second.port.errorText().find("Port already in use"), std::string::npos) << second.port.errorText();
+    // Over raw TCP the server's words always reach the message. Over RFC 2217
+    // they arrive with the telnet negotiation, and when the machine is busy
+    // the library's telnet layer can see the close before it hands them on:
+    // then the message says that the server closed the connection (once, or
+    // at every try until the open gave up), never that it did not answer.
+    const std::string& why = second.port.errorText();
+    const bool worded = why.find("Port already in use") != std::string::npos;
+    if (GetParam() == Mode::Raw)
+        EXPECT_TRUE(worded) << why;
+    else
+        EXPECT_TRUE(worded || why.find("the server closed the connection") != std::string::npos) << why;
     EXPECT_EQ(second.store.writes, 0);
     spin(1500);
     EXPECT_EQ(second.program.reopen().tries(), 0); // a refused open is never retried
