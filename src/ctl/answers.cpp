@@ -1,6 +1,6 @@
 #include "ctl/answers.h"
 
-#include "link/readable_text.h"
+#include "line/readable_text.h"
 
 #include <charconv>
 

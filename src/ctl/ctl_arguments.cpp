@@ -1,7 +1,7 @@
 #include "ctl/ctl_arguments.h"
 
-#include "link/device_names.h"
-#include "link/serial_port.h"
+#include "ports/device_names.h"
+#include "line/serial_port.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ctl/read_commands.h"
-#include "link/port_target.h"
+#include "ports/port_target.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ctl/ctl_arguments.h"
-#include "link/port_target.h"
+#include "ports/port_target.h"
 #include "settings/settings_store.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "ctl/listings.h"
 
-#include "link/port_target.h"
-#include "link/readable_text.h"
+#include "ports/port_target.h"
+#include "line/readable_text.h"
 #include "reference/catalogues.h"
 #include "reference/reference_window.h"
 #include "settings/port_map.h"

@@ -1,7 +1,7 @@
 // orva-ctl: the projector from the shell. Reads status in words, sends
 // commands from scripts, lists and maps the serial ports; no window.
 #include "ctl/qt_ctl.h"
-#include "link/qt_host_lookup.h"
+#include "ports/qt_host_lookup.h"
 
 #include <QCoreApplication>
 

@@ -10,7 +10,7 @@
 #include "ctl/qt_ctl_platform.h"
 #include "ctl/qt_ctl_port.h"
 #include "ctl/qt_port_map_file.h"
-#include "link/qt_timer.h"
+#include "ports/qt_timer.h"
 #include "settings/qt_settings_store.h"
 
 #include <QCoreApplication>

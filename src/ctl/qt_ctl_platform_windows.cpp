@@ -1,6 +1,6 @@
 #include "ctl/qt_ctl_platform.h"
 
-#include "link/win32_serial_line.h"
+#include "ports/win32_serial_line.h"
 
 #include <QSettings>
 #include <QStringList>

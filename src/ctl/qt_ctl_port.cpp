@@ -1,7 +1,7 @@
 #include "ctl/qt_ctl_port.h"
 
 #include "ctl/qt_ctl_platform.h"
-#include "link/qt_serial_port.h"
+#include "ports/qt_serial_port.h"
 #include "settings/stored_settings.h"
 
 namespace orva {

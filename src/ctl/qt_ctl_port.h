@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ctl/ctl_port.h"
-#include "link/serial_port.h"
+#include "line/serial_port.h"
 
 #include <memory>
 #include <optional>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "link/link.h"
-#include "link/serial_port.h"
-#include "link/timer.h"
+#include "line/serial_port.h"
+#include "line/timer.h"
 #include "link/view.h"
 
 #include <functional>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "link/clock.h"
+#include "line/clock.h"
 #include "link/monitor_controls.h"
 #include "link/render.h"
-#include "link/reopen.h"
-#include "link/serial_port.h"
-#include "link/timer.h"
+#include "line/reopen.h"
+#include "line/serial_port.h"
+#include "line/timer.h"
 #include "link/timer_situation.h"
 #include "link/view.h"
 

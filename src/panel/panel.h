@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/link.h"
-#include "link/timer.h"
+#include "line/timer.h"
 #include "link/view.h"
 
 #include <cstdint>

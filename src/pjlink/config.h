@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/host_port.h"
-#include "link/port_target.h"
+#include "ports/host_port.h"
+#include "ports/port_target.h"
 
 #include <cstdint>
 #include <string>

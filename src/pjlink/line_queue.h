@@ -1,9 +1,9 @@
 #pragma once
 
 #include "link/exchange.h"
-#include "link/reopen.h"
-#include "link/serial_port.h"
-#include "link/timer.h"
+#include "line/reopen.h"
+#include "line/serial_port.h"
+#include "line/timer.h"
 #include "pjlink/caller.h"
 
 #include <cstdint>

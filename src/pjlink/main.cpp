@@ -1,6 +1,6 @@
 // orva-pjlinkd: PJLink for every projector on a serial line.
-#include "link/qt_host_lookup.h"
-#include "link/qt_serial_port.h"
+#include "ports/qt_host_lookup.h"
+#include "ports/qt_serial_port.h"
 #include "pjlink/qt_daemon.h"
 
 #include <QCoreApplication>

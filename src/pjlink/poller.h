@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/clock.h"
-#include "link/timer.h"
+#include "line/clock.h"
+#include "line/timer.h"
 #include "pjlink/line_queue.h"
 #include "pjlink/projector_state.h"
 

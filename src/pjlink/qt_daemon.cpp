@@ -1,6 +1,6 @@
 #include "pjlink/qt_daemon.h"
 
-#include "link/qt_timer.h"
+#include "ports/qt_timer.h"
 #include "pjlink/config.h"
 #include "pjlink/metrics_watch.h"
 #include "pjlink/qt_listen_address.h"

@@ -1,7 +1,7 @@
 #include "pjlink/qt_projector_server.h"
 
-#include "link/qt_serial_port.h"
-#include "link/qt_timer.h"
+#include "ports/qt_serial_port.h"
+#include "ports/qt_timer.h"
 #include "pjlink/qt_listen_address.h"
 #include "pjlink/session.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/timer.h"
+#include "line/timer.h"
 #include "pjlink/caller.h"
 #include "pjlink/protocol.h"
 

@@ -1,7 +1,7 @@
 #include "settings/port_map.h"
 
-#include "link/device_names.h"
-#include "link/readable_text.h"
+#include "ports/device_names.h"
+#include "line/readable_text.h"
 #include "settings/stored_settings.h"
 
 namespace orva {

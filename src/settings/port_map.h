@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/port_target.h"
+#include "ports/port_target.h"
 #include "settings/settings_store.h"
 
 #include <string>

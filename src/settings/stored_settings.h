@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/serial_port.h"
+#include "line/serial_port.h"
 #include "settings/settings_store.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // ports, commands, map and the choice of port, on a fake settings store.
 #include "ctl/ctl_port.h"
 #include "ctl/listings.h"
-#include "link/port_holder.h"
+#include "ports/port_holder.h"
 
 #include "fakes.h"
 

@@ -1,7 +1,7 @@
 // orva-ctl as a script runs it: the real program against the projector
 // simulator on a pseudo-terminal, with a settings file of its own.
 #include "ctl/ctl_arguments.h"
-#include "link/port_holder.h"
+#include "ports/port_holder.h"
 #include "lock_holder.h"
 #include "qt_wait.h"
 #include "ser2net.h"

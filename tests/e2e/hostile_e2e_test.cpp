@@ -1,7 +1,7 @@
 // Far ends that do not behave, on 127.0.0.1 (a server that greets, floods,
 // hangs up or says nothing), and lock files left behind.
-#include "link/port_holder.h"
-#include "link/qt_serial_port.h"
+#include "ports/port_holder.h"
+#include "ports/qt_serial_port.h"
 #include "qt_wait.h"
 #include "ser2net.h"
 #include "simulator.h"

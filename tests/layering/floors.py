@@ -17,8 +17,8 @@ import sys
 import tempfile
 
 FLOORS = [
-    ["qtui"],                           # what the windows share: twips, keyboard and mouse
-    ["link"],                           # the interfaces, the projector link, the serial control
+    ["qtui", "line"],                   # what the windows share; the projector's line in plain C++
+    ["ports", "link"],                  # every kind of port; the window's link (hyouji, monitor, captions)
     ["settings", "panel", "reference"], # the subsystems on the link, and their windows
     ["app", "ctl", "pjlink"],           # the programs: orva-control, orva-ctl, orva-pjlinkd
 ]

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/program.h"
-#include "link/serial_port.h"
+#include "line/serial_port.h"
 #include "virtual_clock.h"
 #include "panel/panel.h"
 #include "reference/reference_window.h"

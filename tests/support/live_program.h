@@ -3,8 +3,8 @@
 // The program on a real serial port and real timers, with the view, the
 // settings store and the window system faked: COM1 is `device`.
 #include "fakes.h"
-#include "link/qt_serial_port.h"
-#include "link/qt_timer.h"
+#include "ports/qt_serial_port.h"
+#include "ports/qt_timer.h"
 #include "settings/port_map.h"
 
 #include <QTest>

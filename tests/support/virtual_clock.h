@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/clock.h"
-#include "link/timer.h"
+#include "line/clock.h"
+#include "line/timer.h"
 
 #include <cstdint>
 #include <memory>
