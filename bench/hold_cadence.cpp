@@ -8,7 +8,7 @@
 #include "app/program.h"
 #include "app/qt_shell.h"
 #include "fakes.h"
-#include "link/qt_timer.h"
+#include "ports/qt_timer.h"
 #include "panel/panel_table.h"
 #include "panel/qt_main_window.h"
 

@@ -15,8 +15,8 @@
 #include "bench_common.h"
 
 #include "link/exchange.h"
-#include "link/qt_serial_port.h"
-#include "link/qt_timer.h"
+#include "ports/qt_serial_port.h"
+#include "ports/qt_timer.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -2,7 +2,7 @@
 // whatever a person, an editor or another program leaves in ORVA.conf (junk,
 // quotes, NULs, @Variant values) resolves to a target the entry names, or to
 // no port at all; a present entry never falls back to the default device.
-#include "link/serial_port.h"
+#include "line/serial_port.h"
 #include "settings/port_map.h"
 #include "settings/qt_settings_store.h"
 
