@@ -1,6 +1,5 @@
 #include "pjlink/mapping.h"
 
-#include "pjlink/projector_state.h"
 #include "pjlink/protocol.h"
 
 namespace orva::pjlink {
@@ -20,6 +19,24 @@ constexpr SetMapping kSets[] = {
     {"AVMT", "30", {"C0E\r", "C0C\r"}, true},
 };
 
+std::optional<LampState> lampState(const LineReply& reply)
+{
+    return reply.outcome == LineReply::Outcome::Reply ? readLampState(reply.reply) : std::nullopt;
+}
+
+// The PJLink answer a read's row gives its reply; ERR4 for none.
+std::string answerOf(Read read, const LineReply& reply)
+{
+    const ProjectorRead& row = projectorRead(read);
+    if (reply.outcome == LineReply::Outcome::Reply) {
+        if (const auto value = row.parse(reply.reply)) {
+            if (const auto answer = row.pjlink(*value))
+                return std::string(*answer);
+        }
+    }
+    return std::string(kProjectorFailure);
+}
+
 } // namespace
 
 std::span<const SetMapping> setMappings()
@@ -36,34 +53,29 @@ const SetMapping* findSet(std::string_view body, std::string_view parameter)
     return nullptr;
 }
 
+std::optional<PowerState> powerState(const LineReply& cr0)
+{
+    return cr0.outcome == LineReply::Outcome::Reply ? readPowerState(cr0.reply) : std::nullopt;
+}
+
+std::optional<LampHours> lampHours(const LineReply& cr3)
+{
+    return cr3.outcome == LineReply::Outcome::Reply ? readLampHours(cr3.reply) : std::nullopt;
+}
+
+std::string frameOf(Read read)
+{
+    return std::string(projectorRead(read).frame);
+}
+
 std::string powerAnswer(const LineReply& cr0)
 {
-    const auto state = powerState(cr0);
-    if (!state)
-        return std::string(kProjectorFailure);
-    switch (*state) {
-    case PowerState::On: return "1";
-    case PowerState::Standby: return "0";
-    case PowerState::CoolingDown: return "2";
-    case PowerState::CountDown: return "3";
-    case PowerState::PowerAbnormality:
-    case PowerState::TemperatureAbnormality:
-    case PowerState::LampFailure: break;
-    }
-    return std::string(kProjectorFailure);
+    return answerOf(Read::Power, cr0);
 }
 
 std::string inputAnswer(const LineReply& cr1)
 {
-    switch (inputNumber(cr1).value_or(0)) {
-    case 1: return "11";
-    case 2: return "12";
-    case 3: return "21";
-    case 4: return "51"; // wired network
-    case 5: return "52"; // wireless, viewer
-    default: break;
-    }
-    return std::string(kProjectorFailure);
+    return answerOf(Read::Input, cr1);
 }
 
 std::string errorStatusAnswer(const LineReply& cr0, const LineReply& lampStatus)
@@ -88,12 +100,12 @@ std::string lampAnswer(const LineReply& cr3, const LineReply& lampStatus)
     const auto lamp = lampState(lampStatus);
     if (!hours || !lamp)
         return std::string(kProjectorFailure);
-    return std::to_string(*hours) + (*lamp == LampState::On ? " 1" : " 0");
+    return std::to_string(hours->hours) + (*lamp == LampState::On ? " 1" : " 0");
 }
 
 std::string setAnswer(const LineReply& reply)
 {
-    const auto ack = acknowledged(reply);
+    const auto ack = reply.outcome == LineReply::Outcome::Reply ? readAcknowledged(reply.reply) : std::nullopt;
     if (!ack)
         return std::string(kProjectorFailure);
     return std::string(*ack ? kOk : kNotNow);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "line/commands.h"
+#include "line/readings.h"
 #include "pjlink/line_queue.h"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,7 +13,8 @@
 namespace orva::pjlink {
 
 // PJLink to the projector's own commands and back: the one table. The
-// manual page orva-pjlinkd(8) prints it; keep the two alike.
+// manual page orva-pjlinkd(8) prints it, and the answers of the reads come
+// from their rows (line/commands.h); a test holds the three alike.
 //
 //   POWR 1 / 0        C00 / C01 (ERR3 while warming up or cooling down)
 //   POWR ?            CR0: 00 -> 1, 80 -> 0, 20 -> 2, 40 -> 3; an abnormality -> ERR4
@@ -41,6 +45,12 @@ const SetMapping* findSet(std::string_view body, std::string_view parameter);
 
 // The inputs the projector can be switched to, as INST lists them.
 inline constexpr std::string_view kInputList = "11 12 21";
+
+// A read's reply, parsed; nothing for a reply that is not readable or no reply at all.
+std::optional<PowerState> powerState(const LineReply& cr0);
+std::optional<LampHours> lampHours(const LineReply& cr3);
+// The frame of a read, as the queue takes it.
+std::string frameOf(Read read);
 
 // The answers made from the replies.
 std::string powerAnswer(const LineReply& cr0);

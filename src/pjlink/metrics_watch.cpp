@@ -90,9 +90,7 @@ void MetricsWatch::startPolling(const std::string& section, Watched& watched)
     LineQueue* line = watched.line;
     watched.poller = std::make_unique<Poller>(
         timers_.makeTimer("poll"), clock_, unixMs_, settings_.pollSeconds,
-        [line](std::string frame, std::string panelCommand, LineQueue::Done done) {
-            line->submit(std::move(frame), std::move(panelCommand), std::move(done));
-        },
+        [line](std::string frame, LineQueue::Done done) { line->submit(std::move(frame), std::move(done)); },
         [this, section](const PollSample& sample) { metrics_.publish(section, sample); });
     watched.poller->start();
 }

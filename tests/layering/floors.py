@@ -17,7 +17,7 @@ import sys
 import tempfile
 
 FLOORS = [
-    ["qtui"],                           # what the windows share: twips, keyboard and mouse
+    ["qtui", "line"],                   # what the windows share; the line of the programs without one
     ["link"],                           # the interfaces, the projector link, the serial control
     ["settings", "panel", "reference"], # the subsystems on the link, and their windows
     ["app", "ctl", "pjlink"],           # the programs: orva-control, orva-ctl, orva-pjlinkd
