@@ -5,7 +5,6 @@
 #include "link/render.h"
 
 #include <cstdio>
-#include <type_traits>
 
 namespace orva {
 namespace {
@@ -61,11 +60,24 @@ std::string monitorLine(const LineOutcome& result)
     return result.reply.empty() ? std::string() : renderMonitorLine(result.reply).line;
 }
 
-std::string celsius(const Temperature& t)
+// What a read prints of its value ("Power ON", "123", "25.5 31.0 -4.0"),
+// or nothing when a temperature sensor gave no reading.
+std::optional<std::string> printed(const Reading& value)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", t.decimals, t.celsius);
-    return text;
+    if (const auto* hours = std::get_if<LampHours>(&value))
+        return std::to_string(hours->hours);
+    const auto* sensors = std::get_if<Temperatures>(&value);
+    if (!sensors)
+        return std::string(nameOf(value));
+    std::string out;
+    for (const auto& t : *sensors) {
+        if (!t)
+            return std::nullopt;
+        char text[64];
+        std::snprintf(text, sizeof text, "%s%.*f", out.empty() ? "" : " ", t->decimals, t->celsius);
+        out += text;
+    }
+    return out;
 }
 
 JsonValue jsonOf(const Reading& value)
@@ -103,30 +115,6 @@ std::string latin1ToUtf8(std::string_view bytes)
     return out;
 }
 
-std::optional<std::string> printed(const Reading& value)
-{
-    return std::visit(
-        [](const auto& v) -> std::optional<std::string> {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, LampHours>) {
-                return std::to_string(v.hours);
-            } else if constexpr (std::is_same_v<T, Temperatures>) {
-                std::string out;
-                for (const auto& t : v) {
-                    if (!t)
-                        return std::nullopt;
-                    if (!out.empty())
-                        out += ' ';
-                    out += celsius(*t);
-                }
-                return out;
-            } else {
-                return std::string(nameOf(v));
-            }
-        },
-        value);
-}
-
 Answer portAnswer(const ResolvedPort* port, std::string_view command, std::string problem)
 {
     Answer a;
@@ -147,7 +135,7 @@ Answer readAnswer(const ReadCommand& read, const ResolvedPort& port, const LineO
         a.json.emplace_back(field, JsonValue());
         return a;
     }
-    const auto value = readReply(read.read, result.reply);
+    const auto value = projectorRead(read.read).parse(result.reply);
     const auto words = value ? printed(*value) : std::nullopt;
     if (!words) {
         a.status = ExitStatus::Undecodable;

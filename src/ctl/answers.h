@@ -4,7 +4,6 @@
 #include "ctl/exit_status.h"
 #include "ctl/json_value.h"
 #include "ctl/read_commands.h"
-#include "line/readings.h"
 #include "line/transaction.h"
 
 #include <optional>
@@ -28,10 +27,6 @@ std::string escapeReply(std::string_view bytes);
 
 // Received bytes as UTF-8 text, one character per byte (ISO 8859-1).
 std::string latin1ToUtf8(std::string_view bytes);
-
-// What a read prints of the value it read ("Power ON", "123", "25.5 31.0
-// -4.0"), or nothing when a temperature sensor gave no reading.
-std::optional<std::string> printed(const Reading& value);
 
 // A failure before anything was sent: the port could not be chosen or opened.
 Answer portAnswer(const ResolvedPort* port, std::string_view command, std::string problem);

@@ -65,9 +65,4 @@ const ProjectorRead& projectorRead(Read read)
     return kReads[static_cast<std::size_t>(read)];
 }
 
-std::optional<Reading> readReply(Read read, std::string_view reply)
-{
-    return projectorRead(read).parse(reply);
-}
-
 } // namespace orva

@@ -26,7 +26,4 @@ struct ProjectorRead {
 std::span<const ProjectorRead> projectorReads();
 const ProjectorRead& projectorRead(Read read);
 
-// The reply of `read`, parsed; nothing when it is not readable.
-std::optional<Reading> readReply(Read read, std::string_view reply);
-
 } // namespace orva

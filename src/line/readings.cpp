@@ -176,29 +176,19 @@ std::optional<bool> readAcknowledged(std::string_view reply)
     return std::nullopt;
 }
 
-std::string_view nameOf(PowerState state)
+std::string_view nameOf(const Reading& value)
 {
-    return nameIn(state, kPower);
-}
-
-std::string_view nameOf(InputSource input)
-{
-    return nameIn(input, kInput);
-}
-
-std::string_view nameOf(Mirroring mirroring)
-{
-    return nameIn(mirroring, kMirroring);
-}
-
-std::string_view nameOf(LampState state)
-{
-    return nameIn(state, kLampState);
-}
-
-std::string_view nameOf(LampMode mode)
-{
-    return nameIn(mode, kLampMode);
+    if (const auto* power = std::get_if<PowerState>(&value))
+        return nameIn(*power, kPower);
+    if (const auto* input = std::get_if<InputSource>(&value))
+        return nameIn(*input, kInput);
+    if (const auto* mirroring = std::get_if<Mirroring>(&value))
+        return nameIn(*mirroring, kMirroring);
+    if (const auto* lamp = std::get_if<LampState>(&value))
+        return nameIn(*lamp, kLampState);
+    if (const auto* mode = std::get_if<LampMode>(&value))
+        return nameIn(*mode, kLampMode);
+    return {};
 }
 
 } // namespace orva

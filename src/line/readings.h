@@ -24,7 +24,6 @@ enum class Mirroring { Normal, TopBottom, LeftRight, Both };
 // CR3: five digits.
 struct LampHours {
     long hours = 0;
-    bool operator==(const LampHours&) const = default;
 };
 // CR6: three five-character fields separated by blanks ("+25.5 +31.0
 // -04.2"), the three sensors in degrees Celsius. A field that is not a
@@ -53,12 +52,8 @@ std::optional<LampMode> readLampMode(std::string_view reply);
 // A set command's reply: ACK (true), "?" (false), or anything else (nothing).
 std::optional<bool> readAcknowledged(std::string_view reply);
 
-// The projector's own names of the states, as the operator knows them
-// ("Power ON", "Wireless/Viewer", "Lamp Mode is Eco").
-std::string_view nameOf(PowerState state);
-std::string_view nameOf(InputSource input);
-std::string_view nameOf(Mirroring mirroring);
-std::string_view nameOf(LampState state);
-std::string_view nameOf(LampMode mode);
+// The projector's own name of a state, as the operator knows it ("Power
+// ON", "Wireless/Viewer", "Lamp Mode is Eco"); "" for hours and temperatures.
+std::string_view nameOf(const Reading& value);
 
 } // namespace orva

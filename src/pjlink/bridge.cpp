@@ -56,12 +56,12 @@ void ProjectorBridge::execute(const Command& command, Answer answer, const Calle
 void ProjectorBridge::query(const std::string& body, Answer answer, const Caller& caller)
 {
     if (body == "POWR") {
-        line_.submit(frameOf(Read::Power), [answer](const LineReply& r) { answer(powerAnswer(r)); }, caller);
+        line_.submit(frameOf(Read::Power), [answer](const LineReply& r) { answer(readAnswer(Read::Power, r)); }, caller);
     } else if (body == "INPT") {
-        line_.submit(frameOf(Read::Input), [answer](const LineReply& r) { answer(inputAnswer(r)); }, caller);
+        line_.submit(frameOf(Read::Input), [answer](const LineReply& r) { answer(readAnswer(Read::Input, r)); }, caller);
     } else if (body == "ERST") {
         line_.submit(frameOf(Read::Power), guarded([this, answer, caller](const LineReply& cr0) {
-            if (!powerState(cr0)) {
+            if (!readPowerState(cr0.reply)) {
                 answer(std::string(kProjectorFailure));
                 return;
             }
@@ -70,7 +70,7 @@ void ProjectorBridge::query(const std::string& body, Answer answer, const Caller
         }), caller);
     } else if (body == "LAMP") {
         line_.submit(frameOf(Read::LampHours), guarded([this, answer, caller](const LineReply& cr3) {
-            if (!lampHours(cr3)) {
+            if (!readLampHours(cr3.reply)) {
                 answer(std::string(kProjectorFailure));
                 return;
             }
@@ -104,7 +104,7 @@ void ProjectorBridge::set(const SetMapping& row, Answer answer, const Caller& ca
         return;
     }
     line_.submit(frameOf(Read::Power), guarded([this, &row, answer, caller, steadyOnly](const LineReply& cr0) {
-        const auto power = powerState(cr0);
+        const auto power = readPowerState(cr0.reply);
         if (!power)
             answer(std::string(kProjectorFailure));
         else if (steadyOnly ? (*power == PowerState::CountDown || *power == PowerState::CoolingDown)

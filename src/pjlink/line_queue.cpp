@@ -67,7 +67,7 @@ void LineQueue::next()
     Job job = std::move(pending_.front());
     pending_.pop_front();
     if (!up_ || !port_.isOpen()) {
-        complete(std::move(job), LineReply{LineReply::Outcome::Error, {}});
+        complete(std::move(job), LineReply{LineReply::Kind::NotSent, false, {}, "the line is down", 0});
         kick();
         return;
     }
@@ -77,25 +77,12 @@ void LineQueue::next()
 
 void LineQueue::finished(const LineOutcome& outcome)
 {
-    LineReply reply;
-    switch (outcome.kind) {
-    case LineOutcome::Kind::Replied:
-        reply.outcome = LineReply::Outcome::Reply;
-        reply.reply = outcome.reply;
-        break;
-    case LineOutcome::Kind::NoReply:
-        reply.outcome = LineReply::Outcome::Timeout;
-        break;
-    case LineOutcome::Kind::NotSent:
-    case LineOutcome::Kind::PortLost:
-        break;
-    }
     const bool lost = outcome.kind == LineOutcome::Kind::PortLost
         || (outcome.kind == LineOutcome::Kind::NotSent && !port_.isOpen());
     Job job = std::exchange(current_, Job{});
     if (lost && up_)
         lineLost(outcome.reason);
-    complete(std::move(job), reply);
+    complete(std::move(job), outcome);
     kickTimer_->setEnabled(true);
 }
 

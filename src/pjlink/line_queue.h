@@ -15,16 +15,9 @@
 
 namespace orva::pjlink {
 
-// How one transaction on the projector's line ended.
-struct LineReply {
-    enum class Outcome {
-        Reply,   // something came back; `reply` holds it as it came
-        Timeout, // nothing within the reply time-out
-        Error,   // not sent: the line is down, was lost, or refused the frame
-    };
-    Outcome outcome = Outcome::Error;
-    std::string reply; // the characters received
-};
+// How one transaction on the projector's line ended; one that finds the
+// line down ends NotSent.
+using LineReply = LineOutcome;
 
 // The line of one projector, shared by every client of it: transactions go
 // out one at a time, in the order they were submitted, each a

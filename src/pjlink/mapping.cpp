@@ -19,24 +19,6 @@ constexpr SetMapping kSets[] = {
     {"AVMT", "30", {"C0E\r", "C0C\r"}, true},
 };
 
-std::optional<LampState> lampState(const LineReply& reply)
-{
-    return reply.outcome == LineReply::Outcome::Reply ? readLampState(reply.reply) : std::nullopt;
-}
-
-// The PJLink answer a read's row gives its reply; ERR4 for none.
-std::string answerOf(Read read, const LineReply& reply)
-{
-    const ProjectorRead& row = projectorRead(read);
-    if (reply.outcome == LineReply::Outcome::Reply) {
-        if (const auto value = row.parse(reply.reply)) {
-            if (const auto answer = row.pjlink(*value))
-                return std::string(*answer);
-        }
-    }
-    return std::string(kProjectorFailure);
-}
-
 } // namespace
 
 std::span<const SetMapping> setMappings()
@@ -53,39 +35,29 @@ const SetMapping* findSet(std::string_view body, std::string_view parameter)
     return nullptr;
 }
 
-std::optional<PowerState> powerState(const LineReply& cr0)
-{
-    return cr0.outcome == LineReply::Outcome::Reply ? readPowerState(cr0.reply) : std::nullopt;
-}
-
-std::optional<LampHours> lampHours(const LineReply& cr3)
-{
-    return cr3.outcome == LineReply::Outcome::Reply ? readLampHours(cr3.reply) : std::nullopt;
-}
-
 std::string frameOf(Read read)
 {
     return std::string(projectorRead(read).frame);
 }
 
-std::string powerAnswer(const LineReply& cr0)
+std::string readAnswer(Read read, const LineReply& reply)
 {
-    return answerOf(Read::Power, cr0);
-}
-
-std::string inputAnswer(const LineReply& cr1)
-{
-    return answerOf(Read::Input, cr1);
+    const ProjectorRead& row = projectorRead(read);
+    if (const auto value = row.parse(reply.reply)) {
+        if (const auto answer = row.pjlink(*value))
+            return std::string(*answer);
+    }
+    return std::string(kProjectorFailure);
 }
 
 std::string errorStatusAnswer(const LineReply& cr0, const LineReply& lampStatus)
 {
-    const auto power = powerState(cr0);
+    const auto power = readPowerState(cr0.reply);
     if (!power)
         return std::string(kProjectorFailure);
     // Fan, lamp, temperature, cover, filter, other.
     std::string status = "000000";
-    if (*power == PowerState::LampFailure || lampState(lampStatus) == LampState::Failure)
+    if (*power == PowerState::LampFailure || readLampState(lampStatus.reply) == LampState::Failure)
         status[1] = '2';
     if (*power == PowerState::TemperatureAbnormality)
         status[2] = '2';
@@ -96,8 +68,8 @@ std::string errorStatusAnswer(const LineReply& cr0, const LineReply& lampStatus)
 
 std::string lampAnswer(const LineReply& cr3, const LineReply& lampStatus)
 {
-    const auto hours = lampHours(cr3);
-    const auto lamp = lampState(lampStatus);
+    const auto hours = readLampHours(cr3.reply);
+    const auto lamp = readLampState(lampStatus.reply);
     if (!hours || !lamp)
         return std::string(kProjectorFailure);
     return std::to_string(hours->hours) + (*lamp == LampState::On ? " 1" : " 0");
@@ -105,7 +77,7 @@ std::string lampAnswer(const LineReply& cr3, const LineReply& lampStatus)
 
 std::string setAnswer(const LineReply& reply)
 {
-    const auto ack = reply.outcome == LineReply::Outcome::Reply ? readAcknowledged(reply.reply) : std::nullopt;
+    const auto ack = reply.kind == LineReply::Kind::Replied ? readAcknowledged(reply.reply) : std::nullopt;
     if (!ack)
         return std::string(kProjectorFailure);
     return std::string(*ack ? kOk : kNotNow);

@@ -46,15 +46,12 @@ const SetMapping* findSet(std::string_view body, std::string_view parameter);
 // The inputs the projector can be switched to, as INST lists them.
 inline constexpr std::string_view kInputList = "11 12 21";
 
-// A read's reply, parsed; nothing for a reply that is not readable or no reply at all.
-std::optional<PowerState> powerState(const LineReply& cr0);
-std::optional<LampHours> lampHours(const LineReply& cr3);
 // The frame of a read, as the queue takes it.
 std::string frameOf(Read read);
 
 // The answers made from the replies.
-std::string powerAnswer(const LineReply& cr0);
-std::string inputAnswer(const LineReply& cr1);
+// POWR ? and INPT ?: what the row of the read gives its value.
+std::string readAnswer(Read read, const LineReply& reply);
 std::string errorStatusAnswer(const LineReply& cr0, const LineReply& lampStatus);
 std::string lampAnswer(const LineReply& cr3, const LineReply& lampStatus);
 std::string setAnswer(const LineReply& reply);

@@ -5,12 +5,13 @@
 namespace orva::pjlink {
 namespace {
 
-Metrics::Outcome outcomeOf(LineReply::Outcome outcome)
+Metrics::Outcome outcomeOf(LineReply::Kind outcome)
 {
     switch (outcome) {
-    case LineReply::Outcome::Reply: return Metrics::Outcome::Reply;
-    case LineReply::Outcome::Timeout: return Metrics::Outcome::Timeout;
-    case LineReply::Outcome::Error: break;
+    case LineReply::Kind::Replied: return Metrics::Outcome::Reply;
+    case LineReply::Kind::NoReply: return Metrics::Outcome::Timeout;
+    case LineReply::Kind::NotSent:
+    case LineReply::Kind::PortLost: break;
     }
     return Metrics::Outcome::Error;
 }
@@ -64,7 +65,7 @@ void MetricsWatch::watch(const std::string& section, LineQueue& line)
     unwatch(section);
     metrics_.addProjector(section);
     line.setObserver([this, section](const std::string&, const LineReply& reply) {
-        metrics_.countTransaction(section, outcomeOf(reply.outcome));
+        metrics_.countTransaction(section, outcomeOf(reply.kind));
     });
     Watched& watched = watched_[section];
     watched.line = &line;

@@ -70,7 +70,7 @@ void Poller::replied(const LineReply& reply)
         ++*generation_;
         return;
     }
-    if (reply.outcome != LineReply::Outcome::Reply) {
+    if (reply.kind != LineReply::Kind::Replied) {
         finish(false);
         return;
     }

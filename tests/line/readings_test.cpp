@@ -46,14 +46,7 @@ void expectAgreement(Read read, const std::string& reply, const std::string& wor
         }
         EXPECT_EQ(rest, "") << context;
     } else {
-        const std::string_view name = std::visit(
-            [](const auto& v) -> std::string_view {
-                if constexpr (requires { nameOf(v); })
-                    return nameOf(v);
-                return {};
-            },
-            value);
-        EXPECT_EQ(words, std::string(" ").append(name)) << context;
+        EXPECT_EQ(words, std::string(" ").append(nameOf(value))) << context;
     }
 }
 
@@ -82,7 +75,7 @@ TEST(Readings, EveryWellFormedReplyReadsAsTheWindowDecodesIt)
     int agreed = 0;
     for (const auto& [read, reply] : replies) {
         const auto words = windowWords(read, reply);
-        const auto value = readReply(read, reply);
+        const auto value = projectorRead(read).parse(reply);
         EXPECT_EQ(words.has_value(), value.has_value()) << projectorRead(read).frame << " -> " << reply;
         if (words && value) {
             expectAgreement(read, reply, *words, *value);
@@ -108,7 +101,7 @@ TEST(Readings, WhatIsNotOfTheReadsFormIsNotReadable)
         {Read::Power, "?\r"}, {Read::LampHours, "?\r"}, {Read::Temperatures, "\r"}, {Read::Input, ""},
     };
     for (const auto& [read, reply] : cases)
-        EXPECT_FALSE(readReply(read, reply)) << projectorRead(read).frame << " -> " << reply;
+        EXPECT_FALSE(projectorRead(read).parse(reply)) << projectorRead(read).frame << " -> " << reply;
 
     // A field that is no number is a sensor without a reading; the others stand.
     const auto t = readTemperatures("----- +31.0 +4x.2\r");

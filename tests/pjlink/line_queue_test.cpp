@@ -9,7 +9,7 @@
 namespace orva::pjlink {
 namespace {
 
-using Outcome = LineReply::Outcome;
+using Kind = LineReply::Kind;
 
 class LineQueueTest : public ::testing::Test {
 protected:
@@ -57,9 +57,9 @@ TEST_F(LineQueueTest, OneTransactionAtATimeInOrderSoRepliesNeverCross)
 
     ASSERT_EQ(finished.size(), 3u);
     EXPECT_EQ(finished[0].first, "a");
-    EXPECT_EQ(finished[0].second.outcome, Outcome::Reply);
-    EXPECT_EQ(powerState(finished[0].second), PowerState::On);
-    EXPECT_EQ(finished[1].second.outcome, Outcome::Timeout);
+    EXPECT_EQ(finished[0].second.kind, Kind::Replied);
+    EXPECT_EQ(readPowerState(finished[0].second.reply), PowerState::On);
+    EXPECT_EQ(finished[1].second.kind, Kind::NoReply);
     EXPECT_EQ(finished[2].second.reply, "\x06\r");
     EXPECT_EQ(observed, (std::vector<std::string>{"CR0\r", "CR3\r", "C00\r"}));
 }
@@ -72,7 +72,7 @@ TEST_F(LineQueueTest, StrayCharactersBeforeASendAreNoReply)
     port.receive("20\r");
     clock.advance(1);
     ASSERT_EQ(finished.size(), 1u);
-    EXPECT_EQ(powerState(finished[0].second), PowerState::CoolingDown);
+    EXPECT_EQ(readPowerState(finished[0].second.reply), PowerState::CoolingDown);
 }
 
 TEST_F(LineQueueTest, ALostLineAnswersErrorAtOnceUntilReopened)
@@ -84,8 +84,8 @@ TEST_F(LineQueueTest, ALostLineAnswersErrorAtOnceUntilReopened)
     queue.submit("CR0\r", record("down"));
     clock.advance(5);
     ASSERT_EQ(finished.size(), 2u);
-    EXPECT_EQ(finished[0].second.outcome, Outcome::Error);
-    EXPECT_EQ(finished[1].second.outcome, Outcome::Error);
+    EXPECT_EQ(finished[0].second.kind, Kind::PortLost);
+    EXPECT_EQ(finished[1].second.kind, Kind::NotSent);
     EXPECT_EQ(port.written.size(), 1u); // nothing written while down
 
     // Lost while idle, too: seen by the queue itself.
