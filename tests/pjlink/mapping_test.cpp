@@ -9,6 +9,7 @@
 #include <map>
 #include <regex>
 #include <sstream>
+#include <vector>
 
 namespace orva::pjlink {
 namespace {
@@ -27,19 +28,19 @@ std::string flattened(const std::string& path)
 TEST(PjlinkMapping, TheTablesOfTheManualPageAndTheHeaderAreTheRowsOfTheReads)
 {
     for (const char* file : {"/packaging/man/orva-pjlinkd.8", "/src/pjlink/mapping.h"}) {
-        const std::string text = flattened(std::string(ORVA_SOURCE_DIR) + file);
+        const std::string text = flattened(std::string(ORVA_SOURCE_DIR).append(file));
         ASSERT_FALSE(text.empty()) << file;
         for (const ProjectorRead& row : projectorReads()) {
             if (row.pjlinkQuery.empty())
                 continue;
-            const std::size_t at = text.find(std::string(row.pjlinkQuery) + " ");
+            const std::size_t at = text.find(std::string(row.pjlinkQuery).append(" "));
             ASSERT_NE(at, std::string::npos) << file << ": " << row.pjlinkQuery;
             std::string entry = text.substr(at + row.pjlinkQuery.size() + 1);
             std::smatch next;
             if (std::regex_search(entry, next, std::regex(R"([A-Z]{4} [?0-9])")))
                 entry.resize(static_cast<std::size_t>(next.position(0)));
-            const std::string frame(row.frame.substr(0, row.frame.size() - 1));
-            EXPECT_EQ(entry.rfind(frame + ":", 0), 0u) << file << ": " << entry;
+            const std::string frame = std::string(row.frame.substr(0, row.frame.size() - 1)).append(":");
+            EXPECT_TRUE(entry.starts_with(frame)) << file << ": " << entry;
 
             std::map<std::string, std::string> documented;
             const std::regex pair(R"((\w+) -> (\w+))");
@@ -49,9 +50,14 @@ TEST(PjlinkMapping, TheTablesOfTheManualPageAndTheHeaderAreTheRowsOfTheReads)
             }
             // Every reply the read answers from, and nothing else.
             std::map<std::string, std::string> modelled;
-            for (int n = 0; n < 110; ++n) {
-                const std::string body = n < 10 ? std::to_string(n) : (n < 20 ? "0" : "") + std::to_string(n - 10);
-                if (const auto value = row.parse(body + "\r")) {
+            std::vector<std::string> bodies;
+            for (char a = '0'; a <= '9'; ++a) {
+                bodies.push_back({a});
+                for (char b = '0'; b <= '9'; ++b)
+                    bodies.push_back({a, b});
+            }
+            for (const std::string& body : bodies) {
+                if (const auto value = row.parse(std::string(body).append("\r"))) {
                     if (const auto answer = row.pjlink(*value))
                         modelled[body] = std::string(*answer);
                 }
