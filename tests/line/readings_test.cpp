@@ -25,17 +25,16 @@ std::string numbers(std::string words)
     return out;
 }
 
+// The typed value as the window would word it, its numbers as numbers().
 std::string typed(const Reading& value)
 {
     if (const auto* hours = std::get_if<LampHours>(&value))
         return std::to_string(static_cast<double>(hours->hours)).append(";");
-    if (const auto* sensors = std::get_if<Temperatures>(&value)) {
-        std::string out;
-        for (const auto& t : *sensors)
-            out += t ? std::to_string(t->celsius).append(";") : "none;";
-        return out;
-    }
-    return std::string(" ").append(nameOf(value));
+    const auto* sensors = std::get_if<Temperatures>(&value);
+    std::string out = sensors ? "" : std::string(" ").append(nameOf(value));
+    for (std::size_t i = 0; sensors && i < sensors->size(); ++i)
+        out += (*sensors)[i] ? std::to_string((*sensors)[i]->celsius).append(";") : "none;";
+    return out;
 }
 
 TEST(Readings, EveryWellFormedReplyReadsAsTheWindowDecodesIt)
