@@ -43,7 +43,7 @@ const ReadCommand* findReadCommand(std::string_view name)
 
 std::string readFrame(const ReadCommand& read)
 {
-    return std::string(projectorRead(read.read).frame);
+    return frameOf(read.read);
 }
 
 } // namespace orva

@@ -65,4 +65,9 @@ const ProjectorRead& projectorRead(Read read)
     return kReads[static_cast<std::size_t>(read)];
 }
 
+std::string frameOf(Read read)
+{
+    return std::string(projectorRead(read).frame);
+}
+
 } // namespace orva

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace orva {
@@ -25,5 +26,6 @@ struct ProjectorRead {
 
 std::span<const ProjectorRead> projectorReads();
 const ProjectorRead& projectorRead(Read read);
+std::string frameOf(Read read);
 
 } // namespace orva

@@ -35,11 +35,6 @@ const SetMapping* findSet(std::string_view body, std::string_view parameter)
     return nullptr;
 }
 
-std::string frameOf(Read read)
-{
-    return std::string(projectorRead(read).frame);
-}
-
 std::string readAnswer(Read read, const LineReply& reply)
 {
     const ProjectorRead& row = projectorRead(read);

@@ -46,9 +46,6 @@ const SetMapping* findSet(std::string_view body, std::string_view parameter);
 // The inputs the projector can be switched to, as INST lists them.
 inline constexpr std::string_view kInputList = "11 12 21";
 
-// The frame of a read, as the queue takes it.
-std::string frameOf(Read read);
-
 // The answers made from the replies.
 // POWR ? and INPT ?: what the row of the read gives its value.
 std::string readAnswer(Read read, const LineReply& reply);

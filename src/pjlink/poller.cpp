@@ -52,7 +52,7 @@ void Poller::poll()
 
 void Poller::send()
 {
-    const std::string frame(projectorRead(kReads[step_]).frame);
+    const std::string frame = frameOf(kReads[step_]);
     std::weak_ptr<std::uint64_t> alive = generation_;
     const std::uint64_t sentIn = *generation_;
     transact_(frame, [this, alive, sentIn](const LineReply& reply) {
