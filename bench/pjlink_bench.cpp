@@ -14,7 +14,8 @@
 //   orva-bench-pjlink [--rounds N] [--clients N] [--seconds S] [--hostile] [--daemon PATH]
 #include "bench_common.h"
 
-#include "link/exchange.h"
+#include "line/readings.h"
+#include "line/transaction.h"
 #include "ports/qt_serial_port.h"
 #include "ports/qt_timer.h"
 
@@ -36,19 +37,20 @@ using namespace orva::bench;
 
 namespace {
 
-// One read of CR0 on the pty, through the same Exchange the bridge uses.
+// One read of CR0 on the pty, through the same transaction the bridge uses.
 double directRoundTripUs(SerialPort& port)
 {
     QtTimer timer;
-    Exchange exchange(port, timer, 1000);
+    LineTransaction transaction(port, timer, steadyClock(), 1000);
+    port.setListener(&transaction);
     QEventLoop loop;
-    exchange.setFinishedHandler([&loop] { loop.quit(); });
     const std::int64_t start = nowUs();
-    exchange.start("CR0\r", "CR0\r");
-    if (!exchange.finished())
+    transaction.start("CR0\r", [&loop](const LineOutcome&) { loop.quit(); });
+    if (transaction.running())
         loop.exec();
-    if (exchange.result().status != " Stand by")
-        std::fprintf(stderr, "CR0 on the pty: no status (%s)\n", exchange.result().error.c_str());
+    port.setListener(nullptr);
+    if (readPowerState(transaction.outcome().reply) != PowerState::Standby)
+        std::fprintf(stderr, "CR0 on the pty: no status (%s)\n", transaction.outcome().reason.c_str());
     return static_cast<double>(nowUs() - start);
 }
 

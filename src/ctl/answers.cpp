@@ -1,8 +1,10 @@
 #include "ctl/answers.h"
 
+#include "line/commands.h"
 #include "line/readable_text.h"
+#include "link/render.h"
 
-#include <charconv>
+#include <cstdio>
 
 namespace orva {
 namespace {
@@ -12,16 +14,6 @@ std::string withoutCr(std::string_view frame)
     if (!frame.empty() && frame.back() == '\r')
         frame.remove_suffix(1);
     return std::string(frame);
-}
-
-std::string withoutBlanks(std::string_view s)
-{
-    std::string out;
-    for (char c : s) {
-        if (c != ' ')
-            out += c;
-    }
-    return out;
 }
 
 JsonValue::Object head(const ResolvedPort* port, std::string_view command)
@@ -36,23 +28,22 @@ JsonValue::Object head(const ResolvedPort* port, std::string_view command)
 
 // The outcomes that are not a reply, alike for every command. True when
 // the answer is complete.
-bool failedExchange(Answer& a, const ResolvedPort& port, const Exchange::Result& result, int timeoutMs)
+bool failedExchange(Answer& a, const ResolvedPort& port, const LineOutcome& result, int timeoutMs)
 {
-    switch (result.outcome) {
-    case Exchange::Outcome::NotSent:
+    switch (result.kind) {
+    case LineOutcome::Kind::NotSent:
         a.status = ExitStatus::PortUnavailable;
-        a.err = "could not send to " + port.label() + ": " + result.error;
+        a.err = "could not send to " + port.label() + ": " + result.reason;
         break;
-    case Exchange::Outcome::PortLost:
+    case LineOutcome::Kind::PortLost:
         a.status = ExitStatus::PortUnavailable;
-        a.err = port.label() + " went away before the reply was complete: " + result.error;
+        a.err = port.label() + " went away before the reply was complete: " + result.reason;
         break;
-    case Exchange::Outcome::NoReply:
-    case Exchange::Outcome::Pending:
+    case LineOutcome::Kind::NoReply:
         a.status = ExitStatus::NoReply;
         a.err = "no reply from " + port.label() + " within " + std::to_string(timeoutMs) + " ms";
         break;
-    case Exchange::Outcome::Replied:
+    case LineOutcome::Kind::Replied:
         a.json.emplace_back("reply", latin1ToUtf8(result.reply));
         return false;
     }
@@ -61,42 +52,45 @@ bool failedExchange(Answer& a, const ResolvedPort& port, const Exchange::Result&
     return true;
 }
 
-// "+25.5" -> "25.5", "-03.0" -> "-3.0", "007" -> "7".
-std::optional<std::string> plainNumber(std::string_view s)
+// The received line as the monitor shows it (" X X X X" for none).
+std::string monitorLine(const LineOutcome& result)
 {
-    std::string sign;
-    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-        if (s.front() == '-')
-            sign = "-";
-        s.remove_prefix(1);
-    }
-    const std::size_t dot = s.find('.');
-    std::string_view whole = s.substr(0, dot);
-    const std::string_view fraction = dot == std::string_view::npos ? std::string_view() : s.substr(dot + 1);
-    auto digits = [](std::string_view d) {
-        for (char c : d) {
-            if (c < '0' || c > '9')
-                return false;
-        }
-        return true;
-    };
-    if (whole.empty() || !digits(whole) || !digits(fraction) || (dot != std::string_view::npos && fraction.empty()))
-        return std::nullopt;
-    while (whole.size() > 1 && whole.front() == '0')
-        whole.remove_prefix(1);
-    std::string out = std::string(whole);
-    if (dot != std::string_view::npos)
-        out += "." + std::string(fraction);
-    if (out.find_first_not_of("0.") == std::string::npos)
-        sign.clear(); // no "-0.0"
-    return sign + out;
+    if (result.kind == LineOutcome::Kind::NoReply)
+        return " X X X X";
+    return result.reply.empty() ? std::string() : renderMonitorLine(result.reply).line;
 }
 
-double toDouble(const std::string& s)
+// What a read prints of its value ("Power ON", "123", "25.5 31.0 -4.0"),
+// or nothing when a temperature sensor gave no reading.
+std::optional<std::string> printed(const Reading& value)
 {
-    double d = 0;
-    std::from_chars(s.data(), s.data() + s.size(), d);
-    return d;
+    if (const auto* hours = std::get_if<LampHours>(&value))
+        return std::to_string(hours->hours);
+    const auto* sensors = std::get_if<Temperatures>(&value);
+    if (!sensors)
+        return std::string(nameOf(value));
+    std::string out;
+    for (const auto& t : *sensors) {
+        if (!t)
+            return std::nullopt;
+        char text[64];
+        std::snprintf(text, sizeof text, "%s%.*f", out.empty() ? "" : " ", t->decimals, t->celsius);
+        out += text;
+    }
+    return out;
+}
+
+JsonValue jsonOf(const Reading& value)
+{
+    if (const auto* hours = std::get_if<LampHours>(&value))
+        return JsonValue(hours->hours);
+    if (const auto* sensors = std::get_if<Temperatures>(&value)) {
+        JsonValue::Array out;
+        for (const auto& t : *sensors)
+            out.emplace_back(t->celsius);
+        return out;
+    }
+    return JsonValue(*printed(value));
 }
 
 } // namespace
@@ -121,42 +115,6 @@ std::string latin1ToUtf8(std::string_view bytes)
     return out;
 }
 
-std::optional<long> lampHoursOf(std::string_view words)
-{
-    constexpr std::string_view kUnit = " Hour Use";
-    if (words.size() < kUnit.size() || words.substr(words.size() - kUnit.size()) != kUnit)
-        return std::nullopt;
-    const std::string digits = withoutBlanks(words.substr(0, words.size() - kUnit.size()));
-    if (digits.empty())
-        return 0L; // five zeros: every digit shown as a blank
-    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    long hours = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), hours);
-    return hours;
-}
-
-std::optional<std::array<std::string, 3>> temperaturesOf(std::string_view words)
-{
-    // Three extracts of the received line, each followed by " deg C ".
-    constexpr std::string_view kUnit = " deg C ";
-    std::array<std::string, 3> out;
-    std::size_t at = 0;
-    for (std::string& field : out) {
-        const std::size_t unit = words.find(kUnit, at);
-        if (unit == std::string_view::npos)
-            return std::nullopt;
-        auto number = plainNumber(withoutBlanks(words.substr(at, unit - at)));
-        if (!number)
-            return std::nullopt;
-        field = std::move(*number);
-        at = unit + kUnit.size();
-    }
-    if (at != words.size())
-        return std::nullopt;
-    return out;
-}
-
 Answer portAnswer(const ResolvedPort* port, std::string_view command, std::string problem)
 {
     Answer a;
@@ -168,8 +126,7 @@ Answer portAnswer(const ResolvedPort* port, std::string_view command, std::strin
     return a;
 }
 
-Answer readAnswer(const ReadCommand& read, const ResolvedPort& port, const Exchange::Result& result,
-                  int timeoutMs)
+Answer readAnswer(const ReadCommand& read, const ResolvedPort& port, const LineOutcome& result, int timeoutMs)
 {
     Answer a;
     a.json = head(&port, withoutCr(readFrame(read)));
@@ -178,50 +135,35 @@ Answer readAnswer(const ReadCommand& read, const ResolvedPort& port, const Excha
         a.json.emplace_back(field, JsonValue());
         return a;
     }
-
-    std::string_view words = result.status;
-    if (!words.empty() && words.front() == ' ')
-        words.remove_prefix(1);
-    JsonValue decoded;
-    if (words.empty()) {
-        // nothing decoded
-    } else if (read.field == "lampHours") {
-        if (const auto hours = lampHoursOf(result.status)) {
-            decoded = JsonValue(*hours);
-            a.out = std::to_string(*hours);
-        }
-    } else if (read.field == "temperatures") {
-        if (const auto t = temperaturesOf(result.status)) {
-            decoded = JsonValue::Array{toDouble(t->at(0)), toDouble(t->at(1)), toDouble(t->at(2))};
-            a.out = t->at(0) + " " + t->at(1) + " " + t->at(2);
-        }
-    } else {
-        decoded = JsonValue(words);
-        a.out = std::string(words);
-    }
-    a.json.emplace_back(field, decoded);
-    if (decoded.isNull()) {
+    const auto value = projectorRead(read.read).parse(result.reply);
+    const auto words = value ? printed(*value) : std::nullopt;
+    if (!words) {
         a.status = ExitStatus::Undecodable;
         a.err = "the reply \"" + readableText(result.reply) + "\" from " + port.label() +
                 " does not decode as the " + std::string(read.what);
+        a.json.emplace_back(field, JsonValue());
         a.json.emplace_back("error", a.err);
+        return a;
     }
+    a.out = *words;
+    a.json.emplace_back(field, jsonOf(*value));
     return a;
 }
 
-Answer sendAnswer(std::string_view text, bool monitor, const ResolvedPort& port,
-                  const Exchange::Result& result, int timeoutMs)
+Answer sendAnswer(std::string_view text, bool monitor, const ResolvedPort& port, const LineOutcome& result,
+                  int timeoutMs)
 {
     Answer a;
     a.json = head(&port, text);
     const bool failed = failedExchange(a, port, result, timeoutMs);
-    a.json.emplace_back("monitor", result.monitorLine.empty() ? JsonValue() : JsonValue(result.monitorLine));
+    const std::string shown = monitorLine(result);
+    a.json.emplace_back("monitor", shown.empty() ? JsonValue() : JsonValue(shown));
     if (failed) {
-        if (monitor && result.outcome == Exchange::Outcome::NoReply)
-            a.out = result.monitorLine; // " X X X X", as the window shows it
+        if (monitor && result.kind == LineOutcome::Kind::NoReply)
+            a.out = shown; // " X X X X", as the window shows it
         return a;
     }
-    a.out = monitor ? result.monitorLine : escapeReply(result.reply);
+    a.out = monitor ? shown : escapeReply(result.reply);
     return a;
 }
 

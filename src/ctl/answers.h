@@ -1,12 +1,11 @@
 #pragma once
 
 #include "ctl/ctl_port.h"
-#include "link/exchange.h"
 #include "ctl/exit_status.h"
 #include "ctl/json_value.h"
 #include "ctl/read_commands.h"
+#include "line/transaction.h"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,24 +28,14 @@ std::string escapeReply(std::string_view bytes);
 // Received bytes as UTF-8 text, one character per byte (ISO 8859-1).
 std::string latin1ToUtf8(std::string_view bytes);
 
-// The number the lamp-time words stand for ("     1 2 3   Hour Use" is 123;
-// all blanks is 0), or nothing when they are not digits.
-std::optional<long> lampHoursOf(std::string_view words);
-
-// The three fields of the temperature words, each as a plain number
-// ("+25.5" gives "25.5", "-03.0" gives "-3.0"), or nothing when one is not
-// a number.
-std::optional<std::array<std::string, 3>> temperaturesOf(std::string_view words);
-
 // A failure before anything was sent: the port could not be chosen or opened.
 Answer portAnswer(const ResolvedPort* port, std::string_view command, std::string problem);
 
-// The answer to a read: the status words of the window's decoding.
-Answer readAnswer(const ReadCommand& read, const ResolvedPort& port, const Exchange::Result& result,
-                  int timeoutMs);
+// The answer to a read: the value it read.
+Answer readAnswer(const ReadCommand& read, const ResolvedPort& port, const LineOutcome& result, int timeoutMs);
 
 // The answer to send: the reply escaped, or the monitor's rendering.
 Answer sendAnswer(std::string_view text, bool monitor, const ResolvedPort& port,
-                  const Exchange::Result& result, int timeoutMs);
+                  const LineOutcome& result, int timeoutMs);
 
 } // namespace orva

@@ -3,13 +3,14 @@
 #include "ctl/answers.h"
 #include "ctl/ctl_arguments.h"
 #include "ctl/ctl_port.h"
-#include "link/exchange.h"
 #include "ctl/listings.h"
 #include "ctl/qt_command_line.h"
 #include "ctl/qt_ctl_output.h"
 #include "ctl/qt_ctl_platform.h"
 #include "ctl/qt_ctl_port.h"
 #include "ctl/qt_port_map_file.h"
+#include "line/transaction.h"
+#include "line/clock.h"
 #include "ports/qt_timer.h"
 #include "settings/qt_settings_store.h"
 
@@ -71,18 +72,17 @@ Answer exchange(const Request& request)
         return portAnswer(&port, command, problem);
 
     QtTimer replyTimer;
-    Exchange transaction(*serial, replyTimer, request.timeoutMs);
+    LineTransaction transaction(*serial, replyTimer, steadyClock(), request.timeoutMs);
+    serial->setListener(&transaction);
     QEventLoop loop;
-    transaction.setFinishedHandler([&loop] { loop.quit(); });
-    // A read is keyed on its own frame, as the panel's button keys it; sent
-    // text is not decoded, as the command list window's is not.
-    transaction.start(frame, read ? frame : std::string());
-    if (!transaction.finished())
+    transaction.start(frame, [&loop](const LineOutcome&) { loop.quit(); });
+    if (transaction.running())
         loop.exec();
+    serial->setListener(nullptr);
 
     if (read)
-        return readAnswer(*read, port, transaction.result(), request.timeoutMs);
-    return sendAnswer(request.text, request.monitor, port, transaction.result(), request.timeoutMs);
+        return readAnswer(*read, port, transaction.outcome(), request.timeoutMs);
+    return sendAnswer(request.text, request.monitor, port, transaction.outcome(), request.timeoutMs);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "ctl/read_commands.h"
 
-#include "panel/panel_table.h"
-
 #include <array>
 
 namespace orva {
@@ -10,18 +8,18 @@ namespace {
 #define ORVA_WORDS "the words the window shows, without its leading blank: "
 
 constexpr std::array<ReadCommand, 7> kReads{{
-    {"status", "Command44", "status", "power status",
+    {"status", Read::Power, "status", "power status",
      ORVA_WORDS "Power ON, Stand by, Count down, Cooling down, Power abnormality, Temperature abnormality "
                 "or Lamp Failure"},
-    {"input", "Command45", "input", "input", ORVA_WORDS "Input 1, Input 2, Input 3, Wired or Wireless/Viewer"},
-    {"setting", "Command47", "setting", "mirroring setting",
+    {"input", Read::Input, "input", "input", ORVA_WORDS "Input 1, Input 2, Input 3, Wired or Wireless/Viewer"},
+    {"setting", Read::Mirroring, "setting", "mirroring setting",
      ORVA_WORDS "Normally, Top/Bottom reversal, Left/Right reversal or Top/Bottom , Left/Right reversal"},
-    {"lamp-time", "Command46", "lampHours", "lamp time", "the lamp hours as a number, such as 123"},
-    {"temp", "Command54", "temperatures", "temperatures",
+    {"lamp-time", Read::LampHours, "lampHours", "lamp time", "the lamp hours as a number, such as 123"},
+    {"temp", Read::Temperatures, "temperatures", "temperatures",
      "the three temperatures in degrees Celsius, such as 25.5 31.0 40.2"},
-    {"lamp-status", "Command55", "lampStatus", "lamp status",
+    {"lamp-status", Read::LampState, "lampStatus", "lamp status",
      ORVA_WORDS "Lamp is ON, Lamp is OFF or Lamp is failure"},
-    {"lamp-mode", "Command76", "lampMode", "lamp mode",
+    {"lamp-mode", Read::LampMode, "lampMode", "lamp mode",
      ORVA_WORDS "Lamp Mode is NORMAL, Lamp Mode is High or Lamp Mode is Eco"},
 }};
 
@@ -45,8 +43,7 @@ const ReadCommand* findReadCommand(std::string_view name)
 
 std::string readFrame(const ReadCommand& read)
 {
-    const PanelButton* button = findPanelButton(read.button);
-    return button ? std::string(button->command) + "\r" : std::string();
+    return frameOf(read.read);
 }
 
 } // namespace orva

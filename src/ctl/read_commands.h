@@ -1,16 +1,18 @@
 #pragma once
 
+#include "line/commands.h"
+
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace orva {
 
-// The read buttons of the panel as orva-ctl commands: "status" sends what
-// the "Status" button sends, and its reply is decoded by the same rule.
+// The projector's reads as orva-ctl commands: "status" sends CR0 and prints
+// the power state it reads.
 struct ReadCommand {
     std::string_view name;    // "status"
-    std::string_view button;  // the panel button whose command it sends, "Command44"
+    Read read;                // the read it sends
     std::string_view field;   // the decoded field in --json output, "status"
     std::string_view what;    // what it reads, in a message: "power status"
     std::string_view prints;  // what it prints, for --help
@@ -19,7 +21,7 @@ struct ReadCommand {
 std::span<const ReadCommand> readCommands();
 const ReadCommand* findReadCommand(std::string_view name);
 
-// The command frame: the button's command and one CR.
+// The command frame: the read's command and one CR.
 std::string readFrame(const ReadCommand& read);
 
 } // namespace orva

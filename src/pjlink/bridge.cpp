@@ -1,6 +1,5 @@
 #include "pjlink/bridge.h"
 
-#include "pjlink/projector_state.h"
 #include "pjlink/protocol.h"
 
 #include <utility>
@@ -57,25 +56,25 @@ void ProjectorBridge::execute(const Command& command, Answer answer, const Calle
 void ProjectorBridge::query(const std::string& body, Answer answer, const Caller& caller)
 {
     if (body == "POWR") {
-        line_.submit(kPowerRead, kPowerRead, [answer](const LineReply& r) { answer(powerAnswer(r)); }, caller);
+        line_.submit(frameOf(Read::Power), [answer](const LineReply& r) { answer(readAnswer(Read::Power, r)); }, caller);
     } else if (body == "INPT") {
-        line_.submit(kInputRead, kInputRead, [answer](const LineReply& r) { answer(inputAnswer(r)); }, caller);
+        line_.submit(frameOf(Read::Input), [answer](const LineReply& r) { answer(readAnswer(Read::Input, r)); }, caller);
     } else if (body == "ERST") {
-        line_.submit(kPowerRead, kPowerRead, guarded([this, answer, caller](const LineReply& cr0) {
-            if (!powerState(cr0)) {
+        line_.submit(frameOf(Read::Power), guarded([this, answer, caller](const LineReply& cr0) {
+            if (!readPowerState(cr0.reply)) {
                 answer(std::string(kProjectorFailure));
                 return;
             }
-            line_.submit(kLampStatusRead, kLampStatusRead,
+            line_.submit(frameOf(Read::LampState),
                          [answer, cr0](const LineReply& lamp) { answer(errorStatusAnswer(cr0, lamp)); }, caller);
         }), caller);
     } else if (body == "LAMP") {
-        line_.submit(kLampTimeRead, kLampTimeRead, guarded([this, answer, caller](const LineReply& cr3) {
-            if (!lampHours(cr3)) {
+        line_.submit(frameOf(Read::LampHours), guarded([this, answer, caller](const LineReply& cr3) {
+            if (!readLampHours(cr3.reply)) {
                 answer(std::string(kProjectorFailure));
                 return;
             }
-            line_.submit(kLampStatusRead, kLampStatusRead,
+            line_.submit(frameOf(Read::LampState),
                          [answer, cr3](const LineReply& lamp) { answer(lampAnswer(cr3, lamp)); }, caller);
         }), caller);
     } else if (body == "AVMT") {
@@ -104,8 +103,8 @@ void ProjectorBridge::set(const SetMapping& row, Answer answer, const Caller& ca
         sendFrames(row, 0, std::move(answer), caller);
         return;
     }
-    line_.submit(kPowerRead, kPowerRead, guarded([this, &row, answer, caller, steadyOnly](const LineReply& cr0) {
-        const auto power = powerState(cr0);
+    line_.submit(frameOf(Read::Power), guarded([this, &row, answer, caller, steadyOnly](const LineReply& cr0) {
+        const auto power = readPowerState(cr0.reply);
         if (!power)
             answer(std::string(kProjectorFailure));
         else if (steadyOnly ? (*power == PowerState::CountDown || *power == PowerState::CoolingDown)
@@ -119,7 +118,7 @@ void ProjectorBridge::set(const SetMapping& row, Answer answer, const Caller& ca
 void ProjectorBridge::sendFrames(const SetMapping& row, std::size_t index, Answer answer, const Caller& caller)
 {
     const std::string frame(row.frames[index]);
-    line_.submit(frame, "", guarded([this, &row, index, answer, caller](const LineReply& reply) {
+    line_.submit(frame, guarded([this, &row, index, answer, caller](const LineReply& reply) {
         const std::string text = setAnswer(reply);
         if (text != kOk) {
             answer(text);

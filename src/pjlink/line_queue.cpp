@@ -4,30 +4,23 @@
 
 namespace orva::pjlink {
 
-LineQueue::LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs, int turnMs)
+LineQueue::LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs, int turnMs, const Clock& clock)
     : port_(port),
       replyTimer_(timers.makeTimer("reply")),
       reopenTimer_(timers.makeTimer("reopen")),
       kickTimer_(timers.makeTimer("queue")),
       reopen_(port_, *reopenTimer_),
-      replyTimeoutMs_(replyTimeoutMs)
+      transaction_(port_, *replyTimer_, clock, replyTimeoutMs)
 {
     kickTimer_->setInterval(turnMs);
     kickTimer_->setHandler([this] { next(); });
-    listen();
+    port_.setListener(this);
 }
 
 LineQueue::~LineQueue()
 {
     kickTimer_->setEnabled(false);
-    exchange_.reset();
-    spent_.reset();
     port_.setListener(nullptr);
-}
-
-void LineQueue::listen()
-{
-    port_.setListener(this);
 }
 
 void LineQueue::start()
@@ -36,9 +29,9 @@ void LineQueue::start()
     port_.beginOpen(); // the outcome may come back before this returns
 }
 
-void LineQueue::submit(std::string frame, std::string panelCommand, Done done, Caller caller)
+void LineQueue::submit(std::string frame, Done done, Caller caller)
 {
-    pending_.push_back(Job{std::move(frame), std::move(panelCommand), std::move(done), std::move(caller)});
+    pending_.push_back(Job{std::move(frame), std::move(done), std::move(caller)});
     kick();
 }
 
@@ -56,66 +49,41 @@ bool LineQueue::admits(const std::string& source) const
 
 void LineQueue::kick()
 {
-    if (!exchange_ && !pending_.empty() && !kickTimer_->isEnabled())
+    if (!busy() && !pending_.empty() && !kickTimer_->isEnabled())
         kickTimer_->setEnabled(true);
 }
 
 void LineQueue::next()
 {
     kickTimer_->setEnabled(false);
-    spent_.reset(); // its tap gives the port back (to no listener)
-    listen();
     if (up_ && !port_.isOpen())
-        lineLost("the line closed"); // went while the spent exchange still listened
-    while (!exchange_ && !pending_.empty() && pending_.front().caller.gone()) {
+        lineLost("the line closed");
+    while (!busy() && !pending_.empty() && pending_.front().caller.gone()) {
         pending_.pop_front(); // nobody to answer: its frame is not sent
         ++dropped_;
     }
-    if (exchange_ || pending_.empty())
+    if (busy() || pending_.empty())
         return;
     Job job = std::move(pending_.front());
     pending_.pop_front();
     if (!up_ || !port_.isOpen()) {
-        complete(std::move(job), LineReply{LineReply::Outcome::Error, {}, {}});
+        complete(std::move(job), LineReply{LineReply::Kind::NotSent, false, {}, "the line is down", 0});
         kick();
         return;
     }
     current_ = std::move(job);
-    exchange_ = std::make_unique<Exchange>(port_, *replyTimer_, replyTimeoutMs_);
-    exchange_->setFinishedHandler([this] { exchangeFinished(); });
-    exchange_->start(current_.frame, current_.panelCommand);
+    transaction_.start(current_.frame, [this](const LineOutcome& outcome) { finished(outcome); });
 }
 
-void LineQueue::exchangeFinished()
+void LineQueue::finished(const LineOutcome& outcome)
 {
-    const Exchange::Result& result = exchange_->result();
-    LineReply reply;
-    switch (result.outcome) {
-    case Exchange::Outcome::Replied:
-        reply.outcome = LineReply::Outcome::Reply;
-        reply.reply = result.reply;
-        reply.status = result.status;
-        break;
-    case Exchange::Outcome::NoReply:
-        reply.outcome = LineReply::Outcome::Timeout;
-        break;
-    case Exchange::Outcome::Pending:
-    case Exchange::Outcome::NotSent:
-    case Exchange::Outcome::PortLost:
-        reply.outcome = LineReply::Outcome::Error;
-        break;
-    }
-    const bool lost = result.outcome == Exchange::Outcome::PortLost
-        || (result.outcome == Exchange::Outcome::NotSent && !port_.isOpen());
-    const std::string why = result.error;
-    // The exchange is inside its own handler: it goes at the next turn.
-    spent_ = std::move(exchange_);
-    Job job = std::move(current_);
-    current_ = Job{};
+    const bool lost = outcome.kind == LineOutcome::Kind::PortLost
+        || (outcome.kind == LineOutcome::Kind::NotSent && !port_.isOpen());
+    Job job = std::exchange(current_, Job{});
     if (lost && up_)
-        lineLost(why);
-    complete(std::move(job), reply);
-    kickTimer_->setEnabled(true); // also lets the spent exchange go
+        lineLost(outcome.reason);
+    complete(std::move(job), outcome);
+    kickTimer_->setEnabled(true);
 }
 
 void LineQueue::complete(Job job, const LineReply& reply)
@@ -135,14 +103,16 @@ void LineQueue::lineLost(const std::string& why)
     reopen_.portLost();
 }
 
-void LineQueue::onComm(int)
+void LineQueue::onComm(int event)
 {
-    port_.read(); // nobody asked: dropped
+    transaction_.onComm(event); // with none running, nobody asked: dropped
 }
 
 void LineQueue::onPortLost(const std::string& why)
 {
-    if (up_)
+    if (transaction_.running())
+        transaction_.onPortLost(why); // ends it, and with it the line
+    else if (up_)
         lineLost(why);
 }
 

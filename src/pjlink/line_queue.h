@@ -1,6 +1,7 @@
 #pragma once
 
-#include "link/exchange.h"
+#include "line/transaction.h"
+#include "line/clock.h"
 #include "line/reopen.h"
 #include "line/serial_port.h"
 #include "line/timer.h"
@@ -14,22 +15,14 @@
 
 namespace orva::pjlink {
 
-// How one transaction on the projector's line ended.
-struct LineReply {
-    enum class Outcome {
-        Reply,   // something came back; `reply` holds it as it came
-        Timeout, // nothing within the reply time-out
-        Error,   // not sent: the line is down, was lost, or refused the frame
-    };
-    Outcome outcome = Outcome::Error;
-    std::string reply;  // the characters received
-    std::string status; // the link's status text for a read ("" when it decoded nothing)
-};
+// How one transaction on the projector's line ended; one that finds the
+// line down ends NotSent.
+using LineReply = LineOutcome;
 
 // The line of one projector, shared by every client of it: transactions go
-// out one at a time, in the order they were submitted, each through an
-// Exchange on the one port (the window's link: hyouji, time-outs, decoding),
-// so a reply always belongs to the frame it follows.
+// out one at a time, in the order they were submitted, each a
+// LineTransaction on the one port, so a reply always belongs to the frame it
+// follows.
 //
 // The queue opens the line at start() and keeps it: a line that is lost is
 // brought back by Reopen; until then every transaction ends in Error at once.
@@ -63,8 +56,9 @@ public:
 
     // `turnMs`: how long after a submit or a finished transaction the queue
     // takes its next turn (0: at the next pass of the event loop; a virtual
-    // clock needs at least 1).
-    LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs = kDefaultReplyTimeoutMs, int turnMs = 0);
+    // clock needs at least 1). `clock` times the line.
+    LineQueue(SerialPort& port, TimerSource& timers, int replyTimeoutMs = kDefaultReplyTimeoutMs, int turnMs = 0,
+              const Clock& clock = steadyClock());
     ~LineQueue() override;
     LineQueue(const LineQueue&) = delete;
     LineQueue& operator=(const LineQueue&) = delete;
@@ -72,9 +66,8 @@ public:
     // Opens the line (the port's target and settings are set already).
     void start();
 
-    // Queues one transaction: `frame` is written as it is (it ends in CR);
-    // `panelCommand` keys the link's reply decoding ("" for none).
-    void submit(std::string frame, std::string panelCommand, Done done, Caller caller = {});
+    // Queues one transaction: `frame` is written as it is (it ends in CR).
+    void submit(std::string frame, Done done, Caller caller = {});
     // Whether a new command of a client from `source` may queue.
     bool admits(const std::string& source) const;
 
@@ -82,7 +75,7 @@ public:
     void setEventHandler(EventHandler handler) { events_ = std::move(handler); }
 
     bool lineUp() const { return up_; }
-    bool busy() const { return exchange_ != nullptr; }
+    bool busy() const { return transaction_.running(); }
     std::size_t waiting() const { return pending_.size(); }
     // Transactions dropped because their caller had gone.
     std::uint64_t dropped() const { return dropped_; }
@@ -90,7 +83,6 @@ public:
 private:
     struct Job {
         std::string frame;
-        std::string panelCommand;
         Done done;
         Caller caller;
     };
@@ -101,20 +93,17 @@ private:
 
     void kick();
     void next();
-    void exchangeFinished();
+    void finished(const LineOutcome& outcome);
     void complete(Job job, const LineReply& reply);
     void lineLost(const std::string& why);
-    void listen();
 
     SerialPort& port_;
     std::unique_ptr<Timer> replyTimer_;
     std::unique_ptr<Timer> reopenTimer_;
     std::unique_ptr<Timer> kickTimer_;
     Reopen reopen_;
-    int replyTimeoutMs_;
+    LineTransaction transaction_;
     std::deque<Job> pending_;
-    std::unique_ptr<Exchange> exchange_;
-    std::unique_ptr<Exchange> spent_; // finished; goes before the next one starts
     Job current_;
     std::uint64_t dropped_ = 0;
     bool up_ = false;

@@ -1,6 +1,5 @@
 #include "pjlink/mapping.h"
 
-#include "pjlink/projector_state.h"
 #include "pjlink/protocol.h"
 
 namespace orva::pjlink {
@@ -36,44 +35,24 @@ const SetMapping* findSet(std::string_view body, std::string_view parameter)
     return nullptr;
 }
 
-std::string powerAnswer(const LineReply& cr0)
+std::string readAnswer(Read read, const LineReply& reply)
 {
-    const auto state = powerState(cr0);
-    if (!state)
-        return std::string(kProjectorFailure);
-    switch (*state) {
-    case PowerState::On: return "1";
-    case PowerState::Standby: return "0";
-    case PowerState::CoolingDown: return "2";
-    case PowerState::CountDown: return "3";
-    case PowerState::PowerAbnormality:
-    case PowerState::TemperatureAbnormality:
-    case PowerState::LampFailure: break;
-    }
-    return std::string(kProjectorFailure);
-}
-
-std::string inputAnswer(const LineReply& cr1)
-{
-    switch (inputNumber(cr1).value_or(0)) {
-    case 1: return "11";
-    case 2: return "12";
-    case 3: return "21";
-    case 4: return "51"; // wired network
-    case 5: return "52"; // wireless, viewer
-    default: break;
+    const ProjectorRead& row = projectorRead(read);
+    if (const auto value = row.parse(reply.reply)) {
+        if (const auto answer = row.pjlink(*value))
+            return std::string(*answer);
     }
     return std::string(kProjectorFailure);
 }
 
 std::string errorStatusAnswer(const LineReply& cr0, const LineReply& lampStatus)
 {
-    const auto power = powerState(cr0);
+    const auto power = readPowerState(cr0.reply);
     if (!power)
         return std::string(kProjectorFailure);
     // Fan, lamp, temperature, cover, filter, other.
     std::string status = "000000";
-    if (*power == PowerState::LampFailure || lampState(lampStatus) == LampState::Failure)
+    if (*power == PowerState::LampFailure || readLampState(lampStatus.reply) == LampState::Failure)
         status[1] = '2';
     if (*power == PowerState::TemperatureAbnormality)
         status[2] = '2';
@@ -84,16 +63,16 @@ std::string errorStatusAnswer(const LineReply& cr0, const LineReply& lampStatus)
 
 std::string lampAnswer(const LineReply& cr3, const LineReply& lampStatus)
 {
-    const auto hours = lampHours(cr3);
-    const auto lamp = lampState(lampStatus);
+    const auto hours = readLampHours(cr3.reply);
+    const auto lamp = readLampState(lampStatus.reply);
     if (!hours || !lamp)
         return std::string(kProjectorFailure);
-    return std::to_string(*hours) + (*lamp == LampState::On ? " 1" : " 0");
+    return std::to_string(hours->hours) + (*lamp == LampState::On ? " 1" : " 0");
 }
 
 std::string setAnswer(const LineReply& reply)
 {
-    const auto ack = acknowledged(reply);
+    const auto ack = reply.kind == LineReply::Kind::Replied ? readAcknowledged(reply.reply) : std::nullopt;
     if (!ack)
         return std::string(kProjectorFailure);
     return std::string(*ack ? kOk : kNotNow);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "line/commands.h"
+#include "line/readings.h"
 #include "pjlink/line_queue.h"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,7 +13,8 @@
 namespace orva::pjlink {
 
 // PJLink to the projector's own commands and back: the one table. The
-// manual page orva-pjlinkd(8) prints it; keep the two alike.
+// manual page orva-pjlinkd(8) prints it, and the answers of the reads come
+// from their rows (line/commands.h); a test holds the three alike.
 //
 //   POWR 1 / 0        C00 / C01 (ERR3 while warming up or cooling down)
 //   POWR ?            CR0: 00 -> 1, 80 -> 0, 20 -> 2, 40 -> 3; an abnormality -> ERR4
@@ -43,8 +47,8 @@ const SetMapping* findSet(std::string_view body, std::string_view parameter);
 inline constexpr std::string_view kInputList = "11 12 21";
 
 // The answers made from the replies.
-std::string powerAnswer(const LineReply& cr0);
-std::string inputAnswer(const LineReply& cr1);
+// POWR ? and INPT ?: what the row of the read gives its value.
+std::string readAnswer(Read read, const LineReply& reply);
 std::string errorStatusAnswer(const LineReply& cr0, const LineReply& lampStatus);
 std::string lampAnswer(const LineReply& cr3, const LineReply& lampStatus);
 std::string setAnswer(const LineReply& reply);

@@ -5,12 +5,13 @@
 namespace orva::pjlink {
 namespace {
 
-Metrics::Outcome outcomeOf(LineReply::Outcome outcome)
+Metrics::Outcome outcomeOf(LineReply::Kind outcome)
 {
     switch (outcome) {
-    case LineReply::Outcome::Reply: return Metrics::Outcome::Reply;
-    case LineReply::Outcome::Timeout: return Metrics::Outcome::Timeout;
-    case LineReply::Outcome::Error: break;
+    case LineReply::Kind::Replied: return Metrics::Outcome::Reply;
+    case LineReply::Kind::NoReply: return Metrics::Outcome::Timeout;
+    case LineReply::Kind::NotSent:
+    case LineReply::Kind::PortLost: break;
     }
     return Metrics::Outcome::Error;
 }
@@ -64,7 +65,7 @@ void MetricsWatch::watch(const std::string& section, LineQueue& line)
     unwatch(section);
     metrics_.addProjector(section);
     line.setObserver([this, section](const std::string&, const LineReply& reply) {
-        metrics_.countTransaction(section, outcomeOf(reply.outcome));
+        metrics_.countTransaction(section, outcomeOf(reply.kind));
     });
     Watched& watched = watched_[section];
     watched.line = &line;
@@ -90,9 +91,7 @@ void MetricsWatch::startPolling(const std::string& section, Watched& watched)
     LineQueue* line = watched.line;
     watched.poller = std::make_unique<Poller>(
         timers_.makeTimer("poll"), clock_, unixMs_, settings_.pollSeconds,
-        [line](std::string frame, std::string panelCommand, LineQueue::Done done) {
-            line->submit(std::move(frame), std::move(panelCommand), std::move(done));
-        },
+        [line](std::string frame, LineQueue::Done done) { line->submit(std::move(frame), std::move(done)); },
         [this, section](const PollSample& sample) { metrics_.publish(section, sample); });
     watched.poller->start();
 }

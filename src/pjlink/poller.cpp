@@ -52,10 +52,10 @@ void Poller::poll()
 
 void Poller::send()
 {
-    const std::string frame(kReads[step_]);
+    const std::string frame = frameOf(kReads[step_]);
     std::weak_ptr<std::uint64_t> alive = generation_;
     const std::uint64_t sentIn = *generation_;
-    transact_(frame, frame, [this, alive, sentIn](const LineReply& reply) {
+    transact_(frame, [this, alive, sentIn](const LineReply& reply) {
         const auto generation = alive.lock();
         if (generation && *generation == sentIn)
             replied(reply);
@@ -70,15 +70,25 @@ void Poller::replied(const LineReply& reply)
         ++*generation_;
         return;
     }
-    if (reply.outcome != LineReply::Outcome::Reply) {
+    if (reply.kind != LineReply::Kind::Replied) {
         finish(false);
         return;
     }
-    switch (step_) {
-    case 0: sample_.power = powerState(reply); break;
-    case 1: sample_.lampHours = lampHours(reply); break;
-    case 2: sample_.temperatures = temperatures(reply).value_or(Temperatures{}); break;
-    default: sample_.lamp = lampState(reply); break;
+    switch (kReads[step_]) {
+    case Read::Power: sample_.power = readPowerState(reply.reply); break;
+    case Read::LampHours:
+        if (const auto lamp = readLampHours(reply.reply))
+            sample_.lampHours = lamp->hours;
+        break;
+    case Read::Temperatures:
+        if (const auto sensors = readTemperatures(reply.reply)) {
+            for (std::size_t i = 0; i < sensors->size(); ++i) {
+                if (const auto& t = (*sensors)[i])
+                    sample_.temperatures[i] = t->celsius;
+            }
+        }
+        break;
+    default: sample_.lamp = readLampState(reply.reply); break;
     }
     if (++step_ < kReads.size()) {
         send();

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "line/commands.h"
+#include "line/readings.h"
 #include "line/clock.h"
 #include "line/timer.h"
 #include "pjlink/line_queue.h"
-#include "pjlink/projector_state.h"
 
 #include <array>
 #include <cstdint>
@@ -17,11 +18,14 @@ namespace orva::pjlink {
 // What one poll of a projector found. `up` when every read got a reply; the
 // values are those that read (a reply the projector gives in a form we do
 // not know leaves its value empty). A poll that is not up carries no values.
+// The three sensors, in the order of the reply, in degrees Celsius.
+using SensorCelsius = std::array<std::optional<double>, 3>;
+
 struct PollSample {
     bool up = false;
     std::optional<PowerState> power;
     std::optional<long> lampHours;
-    Temperatures temperatures; // the three sensors, in the order of the reply
+    SensorCelsius temperatures;
     std::optional<LampState> lamp;
     std::int64_t finishedUnixMs = 0; // wall clock, when the last read ended
     std::int64_t durationMs = 0;     // from the first read's queueing to the last reply
@@ -42,7 +46,7 @@ struct PollSample {
 class Poller {
 public:
     // One transaction queued on the line (LineQueue::submit).
-    using Transact = std::function<void(std::string frame, std::string panelCommand, LineQueue::Done done)>;
+    using Transact = std::function<void(std::string frame, LineQueue::Done done)>;
     using Publish = std::function<void(const PollSample&)>;
 
     Poller(std::unique_ptr<Timer> timer, const Clock& clock, std::function<std::int64_t()> unixMs,
@@ -59,8 +63,8 @@ public:
     static constexpr int kGiveUpIntervals = 3;
 
     // The reads of a poll, in order.
-    static constexpr std::array<const char*, 4> kReads{kPowerRead, kLampTimeRead, kTemperatureRead,
-                                                       kLampStatusRead};
+    static constexpr std::array<Read, 4> kReads{Read::Power, Read::LampHours, Read::Temperatures,
+                                                Read::LampState};
 
 private:
     static constexpr std::size_t kIdle = kReads.size();

@@ -1,6 +1,6 @@
 // The projector's line shared by every PJLink client, on the virtual clock.
 #include "pjlink/line_queue.h"
-#include "pjlink/projector_state.h"
+#include "pjlink/mapping.h"
 
 #include "fakes.h"
 
@@ -9,7 +9,7 @@
 namespace orva::pjlink {
 namespace {
 
-using Outcome = LineReply::Outcome;
+using Kind = LineReply::Kind;
 
 class LineQueueTest : public ::testing::Test {
 protected:
@@ -36,9 +36,9 @@ protected:
 TEST_F(LineQueueTest, OneTransactionAtATimeInOrderSoRepliesNeverCross)
 {
     ASSERT_TRUE(queue.lineUp());
-    queue.submit("CR0\r", "CR0\r", record("a"));
-    queue.submit("CR3\r", "CR3\r", record("b"));
-    queue.submit("C00\r", "", record("c"));
+    queue.submit("CR0\r", record("a"));
+    queue.submit("CR3\r", record("b"));
+    queue.submit("C00\r", record("c"));
     EXPECT_TRUE(finished.empty()); // never inside submit
     clock.advance(1);
     ASSERT_EQ(port.written, std::vector<std::string>{"CR0\r"});
@@ -57,9 +57,9 @@ TEST_F(LineQueueTest, OneTransactionAtATimeInOrderSoRepliesNeverCross)
 
     ASSERT_EQ(finished.size(), 3u);
     EXPECT_EQ(finished[0].first, "a");
-    EXPECT_EQ(finished[0].second.outcome, Outcome::Reply);
-    EXPECT_EQ(powerState(finished[0].second), PowerState::On);
-    EXPECT_EQ(finished[1].second.outcome, Outcome::Timeout);
+    EXPECT_EQ(finished[0].second.kind, Kind::Replied);
+    EXPECT_EQ(readPowerState(finished[0].second.reply), PowerState::On);
+    EXPECT_EQ(finished[1].second.kind, Kind::NoReply);
     EXPECT_EQ(finished[2].second.reply, "\x06\r");
     EXPECT_EQ(observed, (std::vector<std::string>{"CR0\r", "CR3\r", "C00\r"}));
 }
@@ -67,25 +67,25 @@ TEST_F(LineQueueTest, OneTransactionAtATimeInOrderSoRepliesNeverCross)
 TEST_F(LineQueueTest, StrayCharactersBeforeASendAreNoReply)
 {
     port.receive("80\r");
-    queue.submit("CR0\r", "CR0\r", record("a"));
+    queue.submit("CR0\r", record("a"));
     clock.advance(1);
     port.receive("20\r");
     clock.advance(1);
     ASSERT_EQ(finished.size(), 1u);
-    EXPECT_EQ(powerState(finished[0].second), PowerState::CoolingDown);
+    EXPECT_EQ(readPowerState(finished[0].second.reply), PowerState::CoolingDown);
 }
 
 TEST_F(LineQueueTest, ALostLineAnswersErrorAtOnceUntilReopened)
 {
-    queue.submit("CR0\r", "CR0\r", record("during"));
+    queue.submit("CR0\r", record("during"));
     clock.advance(1);
     port.lose("hung up");
     EXPECT_FALSE(queue.lineUp());
-    queue.submit("CR0\r", "CR0\r", record("down"));
+    queue.submit("CR0\r", record("down"));
     clock.advance(5);
     ASSERT_EQ(finished.size(), 2u);
-    EXPECT_EQ(finished[0].second.outcome, Outcome::Error);
-    EXPECT_EQ(finished[1].second.outcome, Outcome::Error);
+    EXPECT_EQ(finished[0].second.kind, Kind::PortLost);
+    EXPECT_EQ(finished[1].second.kind, Kind::NotSent);
     EXPECT_EQ(port.written.size(), 1u); // nothing written while down
 
     // Lost while idle, too: seen by the queue itself.
@@ -98,7 +98,7 @@ TEST_F(LineQueueTest, ALostLineAnswersErrorAtOnceUntilReopened)
     EXPECT_EQ(events, (std::vector<LineQueue::LineEvent>{LineQueue::LineEvent::Opened, LineQueue::LineEvent::Lost,
                                                          LineQueue::LineEvent::Reopened, LineQueue::LineEvent::Lost,
                                                          LineQueue::LineEvent::Reopened}));
-    queue.submit("CR0\r", "CR0\r", record("back"));
+    queue.submit("CR0\r", record("back"));
     clock.advance(1);
     EXPECT_EQ(port.written.size(), 2u);
 }
@@ -120,10 +120,10 @@ TEST_F(LineQueueTest, AGoneCallersTransactionIsNotSentAndTheQueueHoldsABoundedNu
 {
     bool here = true;
     const Caller gone{"x", [] { return false; }};
-    queue.submit("CR0\r", "CR0\r", record("first"));
+    queue.submit("CR0\r", record("first"));
     for (int i = 0; i < 500; ++i)
-        queue.submit("CR0\r", "CR0\r", record("gone"), gone);
-    queue.submit("CR1\r", "CR1\r", record("next"), Caller{"y", [&] { return here; }});
+        queue.submit("CR0\r", record("gone"), gone);
+    queue.submit("CR1\r", record("next"), Caller{"y", [&] { return here; }});
     clock.advance(1);
     port.receive("00\r");
     clock.advance(1);
@@ -137,12 +137,12 @@ TEST_F(LineQueueTest, AGoneCallersTransactionIsNotSentAndTheQueueHoldsABoundedNu
     // Bounded: a source's own part, then the whole.
     for (std::size_t i = 0; i < LineQueue::kMaxWaitingPerSource; ++i) {
         EXPECT_TRUE(queue.admits("x"));
-        queue.submit("CR0\r", "CR0\r", record("x"), Caller{"x", {}});
+        queue.submit("CR0\r", record("x"), Caller{"x", {}});
     }
     EXPECT_FALSE(queue.admits("x"));
     EXPECT_TRUE(queue.admits("y"));
     while (queue.waiting() < LineQueue::kMaxWaiting)
-        queue.submit("CR0\r", "CR0\r", record("p"));
+        queue.submit("CR0\r", record("p"));
     EXPECT_FALSE(queue.admits("y"));
     EXPECT_FALSE(queue.admits(""));
 }

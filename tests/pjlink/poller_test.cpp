@@ -19,9 +19,7 @@ protected:
     {
         return std::make_unique<Poller>(
             clock.makeTimer("poll"), clock, [this] { return 1'700'000'000'000 + clock.now(); }, seconds,
-            [this](std::string frame, std::string key, LineQueue::Done done) {
-                queue.submit(std::move(frame), std::move(key), std::move(done));
-            },
+            [this](std::string frame, LineQueue::Done done) { queue.submit(std::move(frame), std::move(done)); },
             [this](const PollSample& s) {
                 published.push_back(s);
                 publishedAt.push_back(clock.now());
@@ -47,14 +45,14 @@ TEST_F(Polling, ReadsOneAfterAnotherAmongTheClientsCommandsAndPublishesWhatTheyR
 {
     poller->start();
     answer("00\r");
-    queue.submit("C0B\r", "", [](const LineReply&) {}); // a PJLink client's, while the poll runs
+    queue.submit("C0B\r", [](const LineReply&) {}); // a PJLink client's, while the poll runs
     for (const char* reply : {"01234\r", "\x06\r", "+25.5 ----- -04.2\r", "000 1I\r"})
         answer(reply);
     EXPECT_EQ(port.written, (std::vector<std::string>{"CR0\r", "CR3\r", "C0B\r", "CR6\r", "CR LAMPSTS\r"}));
     ASSERT_EQ(published.size(), 1u);
     const PollSample& s = published[0];
     EXPECT_TRUE(s.up && s.power == PowerState::On && s.lampHours == 1234 && s.lamp == LampState::On);
-    EXPECT_EQ(s.temperatures, (Temperatures{25.5, std::nullopt, -4.2})); // "-----" is not a number
+    EXPECT_EQ(s.temperatures, (SensorCelsius{25.5, std::nullopt, -4.2})); // "-----" is not a number
     EXPECT_EQ(s.durationMs, publishedAt[0]);
     EXPECT_EQ(s.finishedUnixMs, 1'700'000'000'000 + publishedAt[0]);
 }
@@ -97,7 +95,7 @@ TEST_F(Polling, AReadStuckBehindABusyLineIsDownAfterThreeIntervalsAndNeverQueued
 {
     poller = make(1);
     for (int i = 0; i < 10; ++i) // clients' commands the projector ignores: a second each
-        queue.submit("C0B\r", "", [](const LineReply&) {});
+        queue.submit("C0B\r", [](const LineReply&) {});
     poller->start();
     clock.advance(2999);
     EXPECT_TRUE(published.empty());
@@ -131,18 +129,6 @@ TEST_F(Polling, ReplyAfterStopOrAfterThePollerWentIsIgnored)
     poller.reset();
     answer("00\r");
     EXPECT_TRUE(published.empty());
-}
-
-TEST(ProjectorState, TemperaturesFromTheThreeFieldsOfCR6)
-{
-    const auto read = [](std::string text, LineReply::Outcome outcome = LineReply::Outcome::Reply) {
-        return temperatures(LineReply{outcome, std::move(text), {}});
-    };
-    EXPECT_EQ(read("+25.5 +31.0 +40.2\r"), (Temperatures{25.5, 31.0, 40.2}));
-    EXPECT_EQ(read("-05.0 +00.0 +4x.2\r"), (Temperatures{-5.0, 0.0, std::nullopt}));
-    for (const char* bad : {"+25.5 +31.0\r", "+25.5 +31.0 +40.2 +1.0\r", "?\r", ""})
-        EXPECT_FALSE(read(bad)) << bad;
-    EXPECT_FALSE(read("+25.5 +31.0 +40.2\r", LineReply::Outcome::Timeout));
 }
 
 } // namespace
