@@ -14,6 +14,15 @@ inline constexpr int kFirstPort = 1;
 inline constexpr int kLastPort = 15;
 constexpr bool isUsablePort(int n) { return n >= kFirstPort && n <= kLastPort; }
 
+// A frame needs a few milliseconds on the line even at 9600 baud. While bytes
+// of a send are still waiting this long after it, the line is not taking
+// data, and further sends are not queued behind them.
+inline constexpr long long kLineStallMs = 200;
+
+// The most one reply is held to: the window's rendering counts characters
+// in a 16-bit counter. What arrives beyond it is dropped.
+inline constexpr std::size_t kReplyLimit = 32766;
+
 // What the port tells its owner, on the event thread.
 class SerialListener {
 public:

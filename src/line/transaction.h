@@ -42,9 +42,8 @@ class LineTransaction : public SerialListener {
 public:
     using Done = std::function<void(const LineOutcome&)>;
 
-    static constexpr std::int64_t kLineStallMs = 200;
-    // What one reply may hold; what arrives beyond it is dropped.
-    static constexpr std::size_t kReplyLimit = 32766;
+    static constexpr std::int64_t kLineStallMs = orva::kLineStallMs;
+    static constexpr std::size_t kReplyLimit = orva::kReplyLimit;
 
     // `replyTimer` becomes the reply time-out, of `timeoutMs`.
     LineTransaction(SerialPort& port, Timer& replyTimer, const Clock& clock, int timeoutMs);

@@ -27,13 +27,8 @@ inline constexpr int kModeReceived = 2;
 // everything that arrives is the reply; `Timer4` then clears the monitor.
 class Link : public SerialListener {
 public:
-    // The rendering counts characters in a 16-bit counter: this is the most
-    // the reply buffer holds. What arrives beyond it is dropped.
-    static constexpr std::size_t kBufferLimit = 32766;
-    // A frame needs a few milliseconds on the line even at 9600 baud. While
-    // bytes of a send are still waiting this long after it, the line is not
-    // taking data, and further sends are not queued behind them.
-    static constexpr std::int64_t kLineStallMs = 200;
+    static constexpr std::size_t kBufferLimit = kReplyLimit;
+    static constexpr std::int64_t kLineStallMs = orva::kLineStallMs;
 
     Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view);
     // The clock that times the line (the machine's own unless set).
