@@ -95,11 +95,6 @@ JsonValue jsonOf(const Reading& value)
 
 } // namespace
 
-std::string escapeReply(std::string_view bytes)
-{
-    return escapedText(bytes);
-}
-
 std::string latin1ToUtf8(std::string_view bytes)
 {
     std::string out;
@@ -163,7 +158,7 @@ Answer sendAnswer(std::string_view text, bool monitor, const ResolvedPort& port,
             a.out = shown; // " X X X X", as the window shows it
         return a;
     }
-    a.out = monitor ? shown : escapeReply(result.reply);
+    a.out = monitor ? shown : escapedText(result.reply);
     return a;
 }
 

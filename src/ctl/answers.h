@@ -21,10 +21,6 @@ struct Answer {
     JsonValue::Object json;
 };
 
-// The reply as a script reads it: printable ASCII as it is, "\\" for a
-// backslash, "\r", "\n", "\t", and "\xHH" for every other byte.
-std::string escapeReply(std::string_view bytes);
-
 // Received bytes as UTF-8 text, one character per byte (ISO 8859-1).
 std::string latin1ToUtf8(std::string_view bytes);
 

@@ -29,7 +29,6 @@ public:
     void execute(const Command& command, Answer answer, const Caller& caller) override;
 
     const Identity& identity() const { return identity_; }
-    void setIdentity(Identity identity) { identity_ = std::move(identity); }
 
 private:
     void query(const std::string& body, Answer answer, const Caller& caller);

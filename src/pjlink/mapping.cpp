@@ -21,11 +21,6 @@ constexpr SetMapping kSets[] = {
 
 } // namespace
 
-std::span<const SetMapping> setMappings()
-{
-    return kSets;
-}
-
 const SetMapping* findSet(std::string_view body, std::string_view parameter)
 {
     for (const SetMapping& row : kSets) {

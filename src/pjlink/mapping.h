@@ -40,7 +40,6 @@ struct SetMapping {
     bool needsPowerOn;
 };
 
-std::span<const SetMapping> setMappings();
 const SetMapping* findSet(std::string_view body, std::string_view parameter);
 
 // The inputs the projector can be switched to, as INST lists them.

@@ -32,7 +32,6 @@ public:
     // Every line completed by `bytes`, in order. A LF after the CR (or
     // anywhere) is ignored, as a NUL is.
     std::vector<Line> feed(std::string_view bytes);
-    bool holdsPartLine() const { return !partial_.empty() || overflow_; }
 
 private:
     std::string partial_;

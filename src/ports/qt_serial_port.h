@@ -79,9 +79,6 @@ public:
     // Received bytes dropped because kInputLimit unread ones were waiting
     // (here or in the backend) since the last open began.
     quint64 droppedInput() const;
-    bool isOpening() const { return opening_; }
-    // The target of the current or last open.
-    const std::optional<PortTarget>& currentTarget() const { return current_; }
 
 signals:
     void openDone(); // an open finished, either way

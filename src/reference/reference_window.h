@@ -76,8 +76,6 @@ public:
 
     // State, as shown.
     int visibleList() const { return visibleList_; }
-    int selectedIndex(int list) const { return selected_.at(static_cast<std::size_t>(list)); }
-    const std::string& editText() const { return editText_; }
     const std::string& composed() const { return composed_; }
     bool crHintVisible() const { return crHint_; }
     bool parameterHintVisible() const { return parameterHint_; }

@@ -1,5 +1,6 @@
 // What a read or a send answers: words, numbers, exit statuses, JSON.
 #include "ctl/answers.h"
+#include "line/readable_text.h"
 
 #include <gtest/gtest.h>
 
@@ -165,8 +166,8 @@ TEST(CtlAnswers, SendPrintsTheReplyEscapedOrAsTheMonitorShowsIt)
 
 TEST(CtlAnswers, Escaping)
 {
-    EXPECT_EQ(escapeReply(std::string("a\\b\r\n\t\x7f\x80\xff z", 11)), "a\\\\b\\r\\n\\t\\x7f\\x80\\xff z");
-    EXPECT_EQ(escapeReply(std::string("\0", 1)), "\\x00");
+    EXPECT_EQ(escapedText(std::string("a\\b\r\n\t\x7f\x80\xff z", 11)), "a\\\\b\\r\\n\\t\\x7f\\x80\\xff z");
+    EXPECT_EQ(escapedText(std::string("\0", 1)), "\\x00");
     EXPECT_EQ(latin1ToUtf8("A\xb0\xff"), "A\xc2\xb0\xc3\xbf");
 }
 
