@@ -9,7 +9,7 @@ counts connections and failures per source.
     tests/pjlink/pjlink_e2e.py path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl
 
 Exit status 0 when all checks pass (CTest runs it as pjlink.e2e)."""
-import atexit, hashlib, os, re, shutil, signal, socket, struct, subprocess, sys, tempfile, threading, time
+import atexit, hashlib, os, random, re, shutil, signal, socket, struct, subprocess, sys, tempfile, threading, time
 
 if len(sys.argv) != 4:
     sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl")
@@ -44,9 +44,17 @@ def wait_for(condition, seconds=20.0):
 
 
 def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+    """A port free on every address, below the system's range of ephemeral
+    ports, so that no client connection of a test running beside this one
+    can take it between this check and the daemon's bind."""
+    lowest = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
+    for port in random.sample(range(10000, lowest), 200):
+        try:
+            with socket.create_server(("0.0.0.0", port)), socket.create_server(("::", port), family=socket.AF_INET6):
+                return port
+        except OSError:
+            continue
+    raise RuntimeError("no free port")
 
 
 def start(args, **kw):
