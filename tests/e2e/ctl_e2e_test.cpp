@@ -249,15 +249,20 @@ TEST_F(CtlEndToEnd, APortHeldByTheWindowIsRefusedNamingIt)
     ASSERT_TRUE(window.waitForStarted(10000));
     // Until its lock file is there.
     const QString lockName = QString::fromStdString(serialLockFileName(sim->device()));
+    // Named as the program finds it: in the first directory that shows it
+    // (one may be a link to another, so the file can appear in the second
+    // between the looks at the two; hence the second pass once it is there).
     QString lockFile;
-    ASSERT_TRUE(waitFor([&] {
+    const auto firstShowing = [&] {
         for (std::string_view dir : serialLockDirectories()) {
             lockFile = QString::fromLatin1(dir.data(), dir.size()) + '/' + lockName;
             if (QFileInfo::exists(lockFile))
                 return true;
         }
         return false;
-    }));
+    };
+    ASSERT_TRUE(waitFor(firstShowing));
+    ASSERT_TRUE(firstShowing());
 
     // The stored port, as a script on the same machine would use it.
     const CtlRun r = ctl({"status"});
