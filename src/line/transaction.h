@@ -42,9 +42,6 @@ class LineTransaction : public SerialListener {
 public:
     using Done = std::function<void(const LineOutcome&)>;
 
-    static constexpr std::int64_t kLineStallMs = orva::kLineStallMs;
-    static constexpr std::size_t kReplyLimit = orva::kReplyLimit;
-
     // `replyTimer` becomes the reply time-out, of `timeoutMs`.
     LineTransaction(SerialPort& port, Timer& replyTimer, const Clock& clock, int timeoutMs);
     ~LineTransaction() override;

@@ -28,7 +28,6 @@ inline constexpr int kModeReceived = 2;
 class Link : public SerialListener {
 public:
     static constexpr std::size_t kBufferLimit = kReplyLimit;
-    static constexpr std::int64_t kLineStallMs = orva::kLineStallMs;
 
     Link(SerialPort& port, Timer& replyTimer, Timer& clearTimer, View& view);
     // The clock that times the line (the machine's own unless set).

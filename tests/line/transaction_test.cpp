@@ -90,9 +90,9 @@ TEST_F(LineTransactionTest, ALineThatTakesNoDataGetsNothingMoreQueuedUntilItDrai
     EXPECT_EQ(port.written, (std::vector<std::string>{"CR0\r", "CR1\r", "CR3\r"}));
 
     // What a reply without end may hold is bounded.
-    port.receive(std::string(LineTransaction::kReplyLimit + 5, 'x'));
+    port.receive(std::string(kReplyLimit + 5, 'x'));
     clock.advance(1000);
-    EXPECT_EQ(transaction.outcome().reply.size(), LineTransaction::kReplyLimit);
+    EXPECT_EQ(transaction.outcome().reply.size(), kReplyLimit);
 }
 
 } // namespace

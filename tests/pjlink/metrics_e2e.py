@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """The metrics of orva-pjlinkd end to end, in Debian's real Prometheus server, on 127.0.0.1
 (tests/pjlink/metrics_e2e.py ORVA_PJLINKD ORVA_PROJECTOR_SIM; exit status 0 when all checks pass)."""
-import atexit, base64, json, os, random, shutil, signal, socket, subprocess, sys, tempfile, threading, time, urllib.error, urllib.parse, urllib.request
+import atexit, base64, json, os, shutil, signal, socket, subprocess, sys, tempfile, threading, time, urllib.error, urllib.parse, urllib.request
+
+from e2e_ports import free_port
 
 BRIDGE, SIM = sys.argv[1:3]
 LAMP_HOURS, TEMPERATURES = 4321, {"1": 25.0, "2": 26.2, "3": 27.0}  # the simulator in stand-by
@@ -24,20 +26,6 @@ def fail(what):
         if os.path.exists(path := os.path.join(work, name)):
             print(f"--- {name}\n" + "".join(open(path, errors="replace").readlines()[-30:]))
     sys.exit(1)
-
-
-def free_port():
-    """A port free on every address, below the system's range of ephemeral
-    ports, so that no client connection of a test running beside this one
-    can take it between this check and the daemon's bind."""
-    lowest = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
-    for port in random.sample(range(10000, lowest), 200):
-        try:
-            with socket.create_server(("0.0.0.0", port)), socket.create_server(("::", port), family=socket.AF_INET6):
-                return port
-        except OSError:
-            continue
-    raise RuntimeError("no free port")
 
 
 def start(args, log, **kw):

@@ -9,7 +9,9 @@ counts connections and failures per source.
     tests/pjlink/pjlink_e2e.py path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl
 
 Exit status 0 when all checks pass (CTest runs it as pjlink.e2e)."""
-import atexit, hashlib, os, random, re, shutil, signal, socket, struct, subprocess, sys, tempfile, threading, time
+import atexit, hashlib, os, re, shutil, signal, socket, struct, subprocess, sys, tempfile, threading, time
+
+from e2e_ports import free_port
 
 if len(sys.argv) != 4:
     sys.exit(f"usage: {sys.argv[0]} path/to/orva-pjlinkd path/to/orva-projector-sim path/to/orva-ctl")
@@ -41,20 +43,6 @@ def wait_for(condition, seconds=20.0):
             return True
         time.sleep(0.05)
     return condition()
-
-
-def free_port():
-    """A port free on every address, below the system's range of ephemeral
-    ports, so that no client connection of a test running beside this one
-    can take it between this check and the daemon's bind."""
-    lowest = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
-    for port in random.sample(range(10000, lowest), 200):
-        try:
-            with socket.create_server(("0.0.0.0", port)), socket.create_server(("::", port), family=socket.AF_INET6):
-                return port
-        except OSError:
-            continue
-    raise RuntimeError("no free port")
 
 
 def start(args, **kw):
