@@ -6,6 +6,7 @@
 // quotes, NULs, "@Variant" values): reading never fails, and OK's write either
 // leaves the file byte for byte as it was, or keeps every value it held.
 #include "fakes.h"
+#include "settings/ini_text.h"
 #include "settings/port_map.h"
 #include "settings/qt_settings_store.h"
 #include "settings/stored_settings.h"
@@ -51,11 +52,14 @@ QByteArray contents(const QString& path)
 }
 
 // Every value of the file, as the library reads it under a name it has not
-// read before.
+// read before; what the store never lets it decode reads as a value that
+// does not load, as in the store. (So a value the screen lets through that
+// claims memory without end is caught here too.)
 std::map<QString, QVariant> valuesOf(const QByteArray& bytes, const QString& scratch)
 {
+    const QByteArray screened = QByteArray::fromStdString(screenedIni(bytes.toStdString()).text);
     QFile f(scratch);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(screened) != screened.size())
         std::abort();
     f.close();
     std::map<QString, QVariant> out;

@@ -38,8 +38,11 @@ using Values = QMap<QString, QVariant>;
 std::optional<Values> readBack(const QTemporaryDir& scratch, const QString& name, const QByteArray& text)
 {
     const QString path = scratch.filePath(name);
+    // Values the store must not decode are compared as what it reads them
+    // as: values that do not load.
+    const QByteArray screened = QByteArray::fromStdString(screenedIni(text.toStdString()).text);
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+    if (!f.open(QIODevice::WriteOnly) || f.write(screened) != screened.size())
         return std::nullopt;
     f.close();
     // Lines the store cannot read (a format error) are skipped by it alike
@@ -73,6 +76,7 @@ bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std
         error = "no room for a scratch file";
         return false;
     }
+    QByteArray old;
     {
         // The store's own lock, so neither overwrites the other.
         QLockFile lock(fileName_ + QStringLiteral(".lock"));
@@ -83,7 +87,6 @@ bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std
                     + (lock.error() == QLockFile::PermissionError ? " (the folder is read-only to you)" : "");
             return false;
         }
-        QByteArray old;
         if (info.exists()) {
             QFile f(fileName_);
             if (!f.open(QIODevice::ReadOnly)) {
@@ -128,7 +131,13 @@ bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std
         }
     }
     // A file the line editor does not read the store's way: let the store
-    // write it (the other keys and values stay; its layout may not).
+    // write it (the other keys and values stay; its layout may not), unless
+    // the store would have to decode what it must not.
+    if (const ScreenedIni screened = screenedIni(old.toStdString()); !screened.replaced.empty()) {
+        const IniEntry& first = screened.replaced.front();
+        error = "[" + first.section + "] " + first.key + " cannot be read; the file is left as it is";
+        return false;
+    }
     return writeThroughStore(key, value, error);
 }
 

@@ -5,6 +5,7 @@
 #include "pjlink/metrics_watch.h"
 #include "pjlink/qt_listen_address.h"
 #include "pjlink/qt_projector_server.h"
+#include "settings/ini_text.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -71,7 +72,14 @@ std::variant<Loaded, std::string> load(const QString& fileName)
             + (denied ? " (the service reads it as a member of the group orva-pjlinkd: root:orva-pjlinkd, mode 0640)"
                       : "");
     }
-    ScannedIni ini = scanIni(file.readAll().toStdString());
+    const std::string text = file.readAll().toStdString();
+    // The settings library is never handed a binary value it would decode
+    // by the count it declares (see screenedIni).
+    if (const ScreenedIni screened = screenedIni(text); !screened.replaced.empty()) {
+        const IniEntry& e = screened.replaced.front();
+        return name + ": [" + e.section + "] " + e.key + ": a binary value (\"@Variant(...)\") is not a setting";
+    }
+    ScannedIni ini = scanIni(text);
     QSettings settings(fileName, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         return name + ": not a readable INI file";

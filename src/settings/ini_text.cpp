@@ -1,5 +1,7 @@
 #include "settings/ini_text.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace orva {
@@ -205,7 +207,139 @@ std::string insertIniKey(std::string_view text, std::string_view section, std::s
     return out;
 }
 
+// One element of a value as the library unescapes it: the characters that
+// escapes and plain ASCII give, and whether bytes beyond ASCII were there
+// too (the library decodes them as UTF-8: characters that are never ASCII
+// and can stand anywhere among the others, or vanish at the end).
+struct Element {
+    std::u16string chars;
+    bool beyondAscii = false;
+};
+
+// The elements of a value, split at commas outside quotes, its escapes and
+// blanks read step by step as the library reads them.
+std::vector<Element> unescapedElements(std::string_view raw)
+{
+    static constexpr std::string_view kNamed = "abfnrtv\"?'\\";
+    static constexpr std::string_view kMeant = "\a\b\f\n\r\t\v\"?'\\";
+    std::vector<Element> out(1);
+    bool inQuotes = false;
+    bool quoted = false;      // this element had a quote: its blanks at the end stay
+    std::size_t chopLimit = 0; // blanks before it came from escapes or quotes: they stay
+    std::size_t i = 0;
+    auto chars = [&]() -> std::u16string& { return out.back().chars; };
+    auto skipBlanks = [&] {
+        while (i < raw.size() && (raw[i] == ' ' || raw[i] == '\t'))
+            ++i;
+    };
+    auto chop = [&] {
+        while (chars().size() > chopLimit && (chars().back() == u' ' || chars().back() == u'\t'))
+            chars().pop_back();
+    };
+    auto digitOf = [](char c, bool hex) -> int {
+        if (c >= '0' && c <= (hex ? '9' : '7'))
+            return c - '0';
+        const char lower = static_cast<char>(c | 0x20);
+        return hex && lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+    };
+    skipBlanks();
+    while (i < raw.size()) {
+        const char c = raw[i++];
+        if (c == '\\') {
+            if (i >= raw.size())
+                return out; // the library stops here, blanks and all
+            const char e = raw[i++];
+            if (const auto named = kNamed.find(e); named != std::string_view::npos) {
+                chars() += static_cast<char16_t>(kMeant[named]);
+            } else if (const bool hex = e == 'x'; (hex && i < raw.size() && digitOf(raw[i], true) >= 0)
+                                                  || digitOf(e, false) >= 0) {
+                // As many digits as follow, kept in 16 bits as the library keeps them.
+                auto value = static_cast<std::uint16_t>(hex ? 0 : digitOf(e, false));
+                for (int d; i < raw.size() && (d = digitOf(raw[i], hex)) >= 0; ++i)
+                    value = static_cast<std::uint16_t>((value << (hex ? 4 : 3)) + d);
+                chars() += static_cast<char16_t>(value);
+                if (i >= raw.size())
+                    return out;
+            } else if (hex && i >= raw.size()) {
+                return out;
+            } else if ((e == '\n' || e == '\r') && i < raw.size() && (raw[i] == '\n' || raw[i] == '\r')
+                       && raw[i] != e) {
+                ++i; // a line end goes with its partner; any other character goes alone
+            }
+            chopLimit = chars().size();
+        } else if (c == '"') {
+            quoted = true;
+            inQuotes = !inQuotes;
+            if (!inQuotes) {
+                skipBlanks();
+                chopLimit = chars().size();
+            }
+        } else if (c == ',' && !inQuotes) {
+            if (!quoted)
+                chop();
+            out.emplace_back();
+            quoted = false;
+            skipBlanks();
+            chopLimit = 0;
+        } else if (static_cast<unsigned char>(c) >= 0x80) {
+            out.back().beyondAscii = true;
+        } else {
+            chars() += static_cast<char16_t>(c);
+        }
+    }
+    if (!quoted)
+        chop();
+    return out;
+}
+
+// Whether the library would decode the element as a binary value of a type
+// that is not plain.
+bool unsafeBinary(const Element& e)
+{
+    const std::u16string_view s = e.chars;
+    auto startsWith = [&](std::u16string_view prefix) { return s.substr(0, prefix.size()) == prefix; };
+    const std::size_t offset = startsWith(u"@Variant(") ? 9 : startsWith(u"@DateTime(") ? 10 : 0;
+    if (offset == 0 || s.back() != u')')
+        return false;
+    if (e.beyondAscii)
+        return true; // where those characters fall is not known here
+    // The type: the first four bytes of the payload, big-endian, each
+    // character as Latin-1 ('?' beyond it); nothing readable is type 0.
+    const std::u16string_view payload = s.substr(offset);
+    if (payload.size() < 4)
+        return false;
+    std::uint32_t type = 0;
+    for (std::size_t k = 0; k < 4; ++k)
+        type = (type << 8) | (payload[k] <= 0xff ? payload[k] : u'?');
+    // Invalid, bool, int, uint, long long, unsigned long long, double, char;
+    // string; byte array, bit array, date, time, date-time, URL, locale,
+    // rect(F), size(F), line(F), point(F). Lists (9, 11), maps (8, 28) and
+    // all the rest are not let through.
+    const bool plain = type <= 7 || type == 10 || (type >= 12 && type <= 26);
+    return !plain;
+}
+
 } // namespace
+
+ScreenedIni screenedIni(std::string_view text)
+{
+    ScreenedIni out;
+    std::vector<Cut> cuts;
+    for (const Line& line : logicalLines(text)) {
+        if (line.header || line.equals == std::string_view::npos)
+            continue;
+        const std::string_view raw = text.substr(line.equals + 1, line.end - line.equals - 1);
+        const std::vector<Element> elements = unescapedElements(raw);
+        if (std::none_of(elements.begin(), elements.end(), unsafeBinary))
+            continue;
+        out.replaced.push_back(IniEntry{line.section,
+                                        std::string(trimmed(text.substr(line.start, line.equals - line.start))),
+                                        std::string(trimmed(raw))});
+        cuts.push_back(Cut{line.equals + 1, line.end, "@Invalid()"});
+    }
+    out.text = applyCuts(text, cuts);
+    return out;
+}
 
 std::optional<std::string> setIniKey(std::string_view text, std::string_view section, std::string_view key,
                                      std::string_view valueText)

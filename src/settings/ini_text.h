@@ -44,4 +44,19 @@ struct IniEntry {
 };
 std::vector<IniEntry> iniEntries(std::string_view text);
 
+// The store's library decodes a value written "@Variant(...)" or
+// "@DateTime(...)" from its binary form, and some types claim memory by the
+// count they declare before a byte of them is read: a list that says it
+// holds four billion entries is reserved as such. This program stores only
+// text, so such a value comes from damage or from someone else. The library
+// is handed the text with every binary value of another type than a plain
+// one (numbers, characters, text, bytes, bits, dates and times, addresses,
+// locales, points, sizes, lines, rectangles) made "@Invalid()", which it
+// reads as a value that does not load; every other byte stays.
+struct ScreenedIni {
+    std::string text;
+    std::vector<IniEntry> replaced; // as written
+};
+ScreenedIni screenedIni(std::string_view text);
+
 } // namespace orva

@@ -1,5 +1,6 @@
 #include "settings/qt_settings_store.h"
 
+#include "settings/ini_text.h"
 #include "settings/qt_settings_place.h"
 
 #include <QFile>
@@ -119,6 +120,17 @@ bool copyTo(const QByteArray& bytes, const QString& path)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+// "[Ports] COM2 cannot be read" for the first value the library must not
+// decode, or an empty text.
+std::string undecodablePart(const QByteArray& bytes)
+{
+    const ScreenedIni screened = screenedIni(bytes.toStdString());
+    if (screened.replaced.empty())
+        return {};
+    const IniEntry& first = screened.replaced.front();
+    return "[" + first.section + "] " + first.key + " cannot be read";
+}
+
 // What writing `entries` into the file as it stands now would lose or change,
 // or an empty text when nothing. The library's reading of a file is shared
 // by every settings object of that file in the program, and so is its
@@ -139,6 +151,8 @@ std::string whatWritingWouldLose(const QString& fileName, const std::string& sec
     const QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return "it is not UTF-8 text";
+    if (std::string what = undecodablePart(bytes); !what.empty())
+        return what;
 
     QTemporaryDir scratch;
     const QString trial = scratch.filePath("trial.conf");
@@ -192,10 +206,36 @@ std::unique_ptr<QSettings> QtSettingsStore::open() const
     return std::make_unique<QSettings>(iniFile_, QSettings::IniFormat);
 }
 
+QSettings& QtSettingsStore::reader() const
+{
+    if (!storeIsAFile(*settings_))
+        return *settings_;
+    QFile file(settings_->fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return *settings_;
+    ScreenedIni screened = screenedIni(file.readAll().toStdString());
+    if (screened.replaced.empty())
+        return *settings_;
+    if (!screened_ || screened.text != screenedText_) {
+        // A new name for every change: the library keeps what it read of a
+        // file by its name.
+        screened_.reset();
+        if (!scratch_)
+            scratch_ = std::make_unique<QTemporaryDir>();
+        const QString copy = scratch_->filePath(QStringLiteral("screened-%1.conf").arg(++screenedCopies_));
+        const bool copied = scratch_->isValid() && copyTo(QByteArray::fromStdString(screened.text), copy);
+        // Never the file itself: without a copy, reads find nothing (and the
+        // copy is tried again at the next read).
+        screened_ = std::make_unique<QSettings>(copied ? copy : QString(), QSettings::IniFormat);
+        screenedText_ = copied ? std::move(screened.text) : std::string();
+    }
+    return *screened_;
+}
+
 std::string QtSettingsStore::read(const std::string& section, const std::string& key,
                                   const std::string& fallback) const
 {
-    const QVariant v = settings_->value(path(section, key));
+    const QVariant v = reader().value(path(section, key));
     if (!v.isValid())
         return fallback;
     return v.toString().toStdString();
@@ -204,10 +244,11 @@ std::string QtSettingsStore::read(const std::string& section, const std::string&
 StoredEntry QtSettingsStore::readCurrent(const std::string& section, const std::string& key) const
 {
     settings_->sync();
+    QSettings& settings = reader();
     const QString k = path(section, key);
-    if (!settings_->contains(k))
+    if (!settings.contains(k))
         return {};
-    const QVariant v = settings_->value(k);
+    const QVariant v = settings.value(k);
     // Plain text is what a person or this program writes; anything else
     // ("@Invalid()", a "@Variant(...)" that does not load, a list) is not a
     // value this program can use.

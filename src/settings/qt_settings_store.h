@@ -4,8 +4,10 @@
 
 #include <QSettings>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <memory>
+#include <string>
 
 namespace orva {
 
@@ -32,9 +34,16 @@ private:
     // A settings object of its own for every write: the library's status
     // stays at its first error for the life of the object.
     std::unique_ptr<QSettings> open() const;
+    // What reads are asked of: the store itself, or, while its file holds
+    // values the library must not decode (screenedIni), a copy without them.
+    QSettings& reader() const;
 
     QString iniFile_; // empty: the per-user native store
     std::unique_ptr<QSettings> settings_;
+    mutable std::unique_ptr<QTemporaryDir> scratch_;
+    mutable std::unique_ptr<QSettings> screened_;
+    mutable std::string screenedText_;
+    mutable int screenedCopies_ = 0;
 };
 
 } // namespace orva

@@ -112,5 +112,46 @@ TEST(IniText, RemovingWhatIsNotThereChangesNothing)
     EXPECT_EQ(removeIniKey("[Ports]\nCOM1=/dev/a\nCOM3=/dev/b", "Ports", "COM3"), "[Ports]\nCOM1=/dev/a\n");
 }
 
+TEST(IniText, BinaryValuesTheLibraryWouldDecodeByTheirCountAreScreened)
+{
+    // Each value as written after "COM2=", and whether it is made "@Invalid()".
+    const std::string list = R"(@Variant(\0\0\0\v\xff\xff\xff\xf0))"; // a string list of 4 billion
+    const std::pair<std::string, bool> cases[] = {
+        {list, true},
+        {R"(@Variant(\0\0\0\t\0\0\0\x1))", true},              // a list of variants
+        {R"(@Variant(\0\0\0\b\xff\xff\xff\xff))", true},       // a map
+        {R"(@Variant(\0\0\0\x7f\0\0\0\nQList<int>\0))", true}, // a type by its name
+        {R"(@DateTime(\0\0\0\v\0\xff\xff\xff\xff))", true},   // the other binary form
+        {R"(@Variant(\0\0\0\v7f\0\0\0\x3gar))", true},        // a count in plain letters
+        {"\"" + list + "\"", true},                            // quoted
+        {R"(\x40Variant(\0\0\0\v\xff\xff\xff\xf0))", true},    // its "@" escaped
+        {"a, " + list, true},                                  // one of a list
+        {list + " \t", true},                                  // blanks after it are dropped
+        {list + "\xe2", true}, // an unfinished UTF-8 character at the end is dropped too
+        {"/dev/ttyUSB0", false},
+        {"a, b", false},
+        {R"(@Variant(\0\0\0\x2\0\0\0\x5))", false},      // a number
+        {R"(@Variant(\0\0\0\n\0\0\0\x2\0x))", false},    // text
+        {R"(@Variant(\0\v))", false},                     // too short to name a type
+        {"@" + list, false},                             // "@@" is a plain "@"
+        {list + " x", false},                            // text: it does not end with ")"
+        {"@Invalid()", false},
+        {"@ByteArray(xy)", false},
+    };
+    for (const auto& [value, screened] : cases) {
+        const std::string text = "[Ports]\nCOM1=/dev/a ; kept\nCOM2=" + value + "\n[StartUP]\nComPort=2\n";
+        const ScreenedIni out = screenedIni(text);
+        if (!screened) {
+            EXPECT_EQ(out.text, text) << value;
+            EXPECT_TRUE(out.replaced.empty()) << value;
+            continue;
+        }
+        EXPECT_EQ(out.text, "[Ports]\nCOM1=/dev/a ; kept\nCOM2=@Invalid()\n[StartUP]\nComPort=2\n") << value;
+        ASSERT_EQ(out.replaced.size(), 1u) << value;
+        EXPECT_EQ(out.replaced[0].section, "Ports");
+        EXPECT_EQ(out.replaced[0].key, "COM2");
+    }
+}
+
 } // namespace
 } // namespace orva::test

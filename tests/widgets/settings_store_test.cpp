@@ -104,8 +104,9 @@ TEST(SettingsFile, PortMapIsReadAfreshAndUnreadableEntriesOpenNothing)
     EXPECT_EQ(resolvePort(2, store).target->text(), "tcp://[::1]:4001");
 
     writeFile("[Ports]\nCOM1=@Invalid()\nCOM2=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x3NoSuchType\\0)\n"
-              "COM3=@Point(1 2)\nCOM4=a, b\nCOM5=\"rfc2217://host:7000\"\n");
-    for (int n : {1, 2, 3, 4}) {
+              "COM3=@Point(1 2)\nCOM4=a, b\nCOM5=\"rfc2217://host:7000\"\n"
+              "COM6=@Variant(\\0\\0\\0\\v\\xff\\xff\\xff\\xf0)\n"); // a list that claims 4 billion strings
+    for (int n : {1, 2, 3, 4, 6}) {
         const PortResolution r = resolvePort(n, store);
         EXPECT_FALSE(r.target) << n << " " << (r.target ? r.target->text() : "");
         EXPECT_FALSE(r.error.empty()) << n;
@@ -151,6 +152,8 @@ TEST(SettingsFile, FileThatDoesNotReadCleanlyIsNeverRewritten)
         {"invalid value", "[Ports]\nCOM1=@Invalid()\nCOM2=/dev/ttyUSB1\n", "[Ports] COM1 cannot be read"},
         {"unloadable variant", "[Ports]\nCOM5=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x3gar)\n",
          "[Ports] COM5 cannot be read"},
+        {"list that claims more than it holds", "[StartUP]\nComPort=1\n[Ports]\nCOM2=@Variant(\\0\\0\\0\\v\\xff\\xff\\xff\\xf0)\n",
+         "[Ports] COM2 cannot be read"},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;
