@@ -425,7 +425,8 @@ check(freed, "its ports are free again")
 # ------------------------------------------------------ refused files
 for text, reason in [("[a]\ntarget=/dev/x\nbaud=1200\n", ":3: [a] baud"),
                      (f"[a]\ntarget=/dev/x\n[b]\ntarget=/dev/y\n", ":3: [b] listen"),
-                     ("; only comments\n", "no projector")]:
+                     ("; only comments\n", "no projector"),
+                     ("[a]\ntarget=/dev/x\nname=@Variant(\\0\\0\\0\\v\\xff\\xff\\xff\\xf0)\n", ": [a] name: a binary value")]:
     with open(conf, "w") as f:
         f.write(text)
     r = subprocess.run([DAEMON, "--config", conf], capture_output=True, text=True, timeout=20)
