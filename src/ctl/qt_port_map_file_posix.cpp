@@ -133,9 +133,8 @@ bool QtPortMapFile::writeMapping(const std::string& key, const std::optional<std
     // A file the line editor does not read the store's way: let the store
     // write it (the other keys and values stay; its layout may not), unless
     // the store would have to decode what it must not.
-    if (const ScreenedIni screened = screenedIni(old.toStdString()); !screened.replaced.empty()) {
-        const IniEntry& first = screened.replaced.front();
-        error = "[" + first.section + "] " + first.key + " cannot be read; the file is left as it is";
+    if (const std::string entry = screenedIni(old.toStdString()).firstReplaced(); !entry.empty()) {
+        error = entry + " cannot be read; the file is left as it is";
         return false;
     }
     return writeThroughStore(key, value, error);

@@ -75,10 +75,8 @@ std::variant<Loaded, std::string> load(const QString& fileName)
     const std::string text = file.readAll().toStdString();
     // The settings library is never handed a binary value it would decode
     // by the count it declares (see screenedIni).
-    if (const ScreenedIni screened = screenedIni(text); !screened.replaced.empty()) {
-        const IniEntry& e = screened.replaced.front();
-        return name + ": [" + e.section + "] " + e.key + ": a binary value (\"@Variant(...)\") is not a setting";
-    }
+    if (const std::string entry = screenedIni(text).firstReplaced(); !entry.empty())
+        return name + ": " + entry + ": a binary value (\"@Variant(...)\") is not a setting";
     ScannedIni ini = scanIni(text);
     QSettings settings(fileName, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)

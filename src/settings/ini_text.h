@@ -56,6 +56,11 @@ std::vector<IniEntry> iniEntries(std::string_view text);
 struct ScreenedIni {
     std::string text;
     std::vector<IniEntry> replaced; // as written
+    // "[Ports] COM2" for the first value replaced, or an empty text.
+    std::string firstReplaced() const
+    {
+        return replaced.empty() ? std::string() : "[" + replaced.front().section + "] " + replaced.front().key;
+    }
 };
 ScreenedIni screenedIni(std::string_view text);
 

@@ -120,17 +120,6 @@ bool copyTo(const QByteArray& bytes, const QString& path)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// "[Ports] COM2 cannot be read" for the first value the library must not
-// decode, or an empty text.
-std::string undecodablePart(const QByteArray& bytes)
-{
-    const ScreenedIni screened = screenedIni(bytes.toStdString());
-    if (screened.replaced.empty())
-        return {};
-    const IniEntry& first = screened.replaced.front();
-    return "[" + first.section + "] " + first.key + " cannot be read";
-}
-
 // What writing `entries` into the file as it stands now would lose or change,
 // or an empty text when nothing. The library's reading of a file is shared
 // by every settings object of that file in the program, and so is its
@@ -151,13 +140,13 @@ std::string whatWritingWouldLose(const QString& fileName, const std::string& sec
     const QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return "it is not UTF-8 text";
-    if (std::string what = undecodablePart(bytes); !what.empty())
-        return what;
 
     QTemporaryDir scratch;
     const QString trial = scratch.filePath("trial.conf");
     const QString again = scratch.filePath("again.conf");
-    if (!scratch.isValid() || !copyTo(bytes, trial))
+    // What the library must not decode is tried as what it reads it as: a
+    // value that does not load, which is never written back.
+    if (!scratch.isValid() || !copyTo(QByteArray::fromStdString(screenedIni(bytes.toStdString()).text), trial))
         return "it could not be checked";
     Values before;
     QStringList written;
