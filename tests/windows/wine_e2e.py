@@ -83,8 +83,13 @@ read_fd, write_fd = os.pipe()
 xvfb = start("Xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
              pass_fds=(write_fd,), stderr=open(os.path.join(WORK, "xvfb.log"), "w"))
 os.close(write_fd)
-display = os.read(read_fd, 64).decode().strip()
+# Xvfb writes the number and its line end in two writes, and dies if the
+# pipe is gone before the second: read the whole line.
+display = b""
+while not display.endswith(b"\n") and (chunk := os.read(read_fd, 64)):
+    display += chunk
 os.close(read_fd)
+display = display.decode().strip()
 if not display:
     sys.exit("Xvfb did not start")
 env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "XDG_CONFIG", "WINE"))}
