@@ -141,12 +141,16 @@ std::string whatWritingWouldLose(const QString& fileName, const std::string& sec
     if (utf8.hasError())
         return "it is not UTF-8 text";
 
+    // The library's writer decodes every line of the file, a line that a
+    // later one of the same key hides included: a value it must not decode
+    // anywhere leaves the file as it is.
+    if (const std::string entry = screenedIni(bytes.toStdString()).firstReplaced(); !entry.empty())
+        return entry + " cannot be read";
+
     QTemporaryDir scratch;
     const QString trial = scratch.filePath("trial.conf");
     const QString again = scratch.filePath("again.conf");
-    // What the library must not decode is tried as what it reads it as: a
-    // value that does not load, which is never written back.
-    if (!scratch.isValid() || !copyTo(QByteArray::fromStdString(screenedIni(bytes.toStdString()).text), trial))
+    if (!scratch.isValid() || !copyTo(bytes, trial))
         return "it could not be checked";
     Values before;
     QStringList written;

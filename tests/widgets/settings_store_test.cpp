@@ -154,6 +154,8 @@ TEST(SettingsFile, FileThatDoesNotReadCleanlyIsNeverRewritten)
          "[Ports] COM5 cannot be read"},
         {"list that claims more than it holds", "[StartUP]\nComPort=1\n[Ports]\nCOM2=@Variant(\\0\\0\\0\\v\\xff\\xff\\xff\\xf0)\n",
          "[Ports] COM2 cannot be read"},
+        {"such a list hidden by a later line of its key",
+         "[Ports]\nCOM2=@Variant(\\0\\0\\0\\v\\xff\\xff\\xff\\xf0)\nCOM2=/dev/ttyUSB1\n", "[Ports] COM2 cannot be read"},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;
